@@ -1,0 +1,66 @@
+// The encode job: refuses a source that already is a container, names the
+// output "<base>.~mq", writes a fresh key and the header, then the payload.
+#include <cstring>
+
+#include "job_frame.h"
+#include "substitution_key.h"
+
+namespace morvane {
+namespace {
+
+class EncodeSteps final : public JobSteps {
+public:
+    bool InspectSource(File& source, JobContext& context) override {
+        const std::string unreadable = "Unable to read from file " + context.sourcePath;
+        std::uint8_t magic[3];
+        if (source.Read(magic, sizeof magic) < sizeof magic) {
+            context.host.ShowMessage(unreadable);
+            return false;
+        }
+        // Only the magic and the magic number decide; a file that merely
+        // starts with "~mq" is encoded whole.
+        if (std::memcmp(magic, kMagic.data(), kMagic.size()) == 0) {
+            std::uint8_t number[4] = {};
+            if (source.Read(number, sizeof number) < sizeof number) {
+                context.host.ShowMessage(unreadable);
+                return false;
+            }
+            if (GetLittleEndian(number, 4) == kMagicNumber) {
+                context.host.ShowMessage("The file \"" + context.sourcePath + "\" is already encoded!");
+                return false;
+            }
+        }
+        source.Rewind();
+        return true;
+    }
+
+    std::string FirstName(const PathParts& source) const override {
+        return source.baseName + kContainerExtension;
+    }
+
+    std::string NumberedName(const PathParts& source, int counter) const override {
+        return source.baseName + " (" + std::to_string(counter) + ")" + kContainerExtension;
+    }
+
+    void WriteBeforePayload(File& output, JobContext& context) override {
+        std::int32_t table[kKeySize];
+        MakeRandomPermutation(table, static_cast<int>(kKeySize), context.platform.CurrentTime());
+        m_key = StoreKey(table);
+        const auto header = BuildHeader(context.sourceLength, context.sourceParts.extension, m_key);
+        output.Write(header.data(), header.size());
+    }
+
+    const StoredKey& Table() const override { return m_key; }
+
+private:
+    StoredKey m_key{};
+};
+
+}  // namespace
+
+std::uint32_t EncodeThreadProc(void* request) {
+    EncodeSteps steps;
+    return RunJobFrame(request, steps);
+}
+
+}  // namespace morvane

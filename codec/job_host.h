@@ -1,0 +1,29 @@
+// The job host: what a running job drives besides the file system. The
+// dialog implements it, so do the command-line tool and the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace morvane {
+
+class JobHost {
+public:
+    virtual ~JobHost() = default;
+
+    // A host without a window refuses every job (result 1002).
+    virtual bool HasWindow() const = 0;
+    virtual void SetBusy(bool busy) = 0;
+    // Disables the path fields, the browse buttons, the action and Close
+    // buttons while data is transformed; enables them again at the end.
+    virtual void EnableJobControls(bool enable) = 0;
+    virtual void SetProgressRange(std::uint32_t upper) = 0;
+    virtual void SetProgressStep(std::uint32_t step) = 0;
+    virtual void SetProgressPos(std::uint32_t position) = 0;
+    // A modal message; returns once the user has read it.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Called once the output has been written and closed.
+    virtual void OutputWritten(const std::string& /*path*/) {}
+};
+
+}  // namespace morvane

@@ -1,0 +1,25 @@
+#include "platform.h"
+
+namespace morvane {
+
+PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool withDrive) {
+    constexpr std::size_t kPartLimit = 255;
+    PathParts parts;
+    std::size_t start = 0;
+    if (withDrive && path.size() >= 2 && path[1] == ':') {
+        parts.drive = path.substr(0, 2);
+        start = 2;
+    }
+    std::size_t nameStart = start;
+    for (std::size_t i = start; i < path.size(); ++i)
+        if (isSeparator(path[i])) nameStart = i + 1;
+    parts.folder = path.substr(start, nameStart - start).substr(0, kPartLimit);
+
+    const std::size_t dot = path.rfind('.');
+    const std::size_t nameEnd = (dot != std::string::npos && dot >= nameStart) ? dot : path.size();
+    parts.baseName = path.substr(nameStart, nameEnd - nameStart).substr(0, kPartLimit);
+    parts.extension = path.substr(nameEnd).substr(0, kPartLimit);
+    return parts;
+}
+
+}  // namespace morvane
