@@ -1,0 +1,68 @@
+#include "console_job_host.h"
+
+#include <algorithm>
+
+namespace morvane::cli {
+namespace {
+
+constexpr int kBarWidth = 40;
+// "[" + bar + "] " + "100%"
+constexpr std::size_t kLineWidth = kBarWidth + 7;
+
+}  // namespace
+
+ConsoleJobHost::ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress)
+    : m_out(out), m_err(err), m_drawProgress(drawProgress) {}
+
+void ConsoleJobHost::SetBusy(bool busy) {
+    // The job is over: leave no bar behind for whatever is printed next.
+    if (!busy) ClearBar();
+}
+
+void ConsoleJobHost::SetProgressRange(std::uint32_t upper) {
+    m_upper = upper;
+    if (m_drawProgress) DrawBar(0);
+}
+
+void ConsoleJobHost::SetProgressPos(std::uint32_t position) {
+    if (!m_drawProgress) return;
+    // The last, partial block goes one past the range.
+    const std::uint64_t percent =
+        m_upper == 0 ? 100 : std::min<std::uint64_t>(100, std::uint64_t{position} * 100 / m_upper);
+    if (static_cast<int>(percent) != m_shownPercent) DrawBar(static_cast<int>(percent));
+}
+
+void ConsoleJobHost::ShowMessage(const std::string& text) {
+    ClearBar();
+    m_err << text << '\n';
+    m_err.flush();
+}
+
+void ConsoleJobHost::OutputWritten(const std::string& path) {
+    ClearBar();
+    m_out << path << '\n';
+    m_out.flush();
+}
+
+void ConsoleJobHost::DrawBar(int percent) {
+    const int filled = percent * kBarWidth / 100;
+    std::string line = "\r[";
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+    line += "] ";
+    const std::string number = std::to_string(percent);
+    line.append(3 - number.size(), ' ');
+    line += number + "%";
+    m_err << line;
+    m_err.flush();
+    m_shownPercent = percent;
+}
+
+void ConsoleJobHost::ClearBar() {
+    if (m_shownPercent < 0) return;
+    m_err << '\r' << std::string(kLineWidth, ' ') << '\r';
+    m_err.flush();
+    m_shownPercent = -1;
+}
+
+}  // namespace morvane::cli

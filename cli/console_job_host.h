@@ -1,0 +1,39 @@
+// The job host of the command-line tool: messages to stderr, each written
+// path to stdout, and a progress bar on stderr when that is a terminal.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "job_host.h"
+
+namespace morvane::cli {
+
+class ConsoleJobHost final : public JobHost {
+public:
+    ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress);
+
+    bool HasWindow() const override { return true; }
+    void SetBusy(bool busy) override;
+    void EnableJobControls(bool /*enable*/) override {}
+    void SetProgressRange(std::uint32_t upper) override;
+    void SetProgressStep(std::uint32_t /*step*/) override {}
+    // Called for every block: does nothing unless the percentage shown
+    // changes.
+    void SetProgressPos(std::uint32_t position) override;
+    void ShowMessage(const std::string& text) override;
+    void OutputWritten(const std::string& path) override;
+
+private:
+    void DrawBar(int percent);
+    void ClearBar();
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    bool m_drawProgress;
+    std::uint32_t m_upper = 0;
+    int m_shownPercent = -1;  // -1: no bar on the line
+};
+
+}  // namespace morvane::cli

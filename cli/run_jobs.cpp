@@ -1,0 +1,39 @@
+#include "run_jobs.h"
+
+#include "host_system.h"
+#include "job.h"
+
+namespace morvane::cli {
+namespace {
+
+bool RunOne(const CommandLine& command, const std::string& source, JobHost& host,
+            Platform& platform) {
+    if (!PathExists(source)) {
+        host.ShowMessage("File not exist.");
+        return false;
+    }
+    if (!PathExists(command.folder)) {
+        host.ShowMessage("Folder does not exist.");
+        return false;
+    }
+    // The job frame owns and deletes the request.
+    auto* request = new JobRequest;
+    request->host = &host;
+    request->sourcePath = source;
+    request->targetFolder = command.folder;
+    request->platform = &platform;
+    const std::uint32_t result =
+        command.action == Action::Encode ? EncodeThreadProc(request) : DecodeThreadProc(request);
+    return result == kJobDone;
+}
+
+}  // namespace
+
+int RunJobs(const CommandLine& command, JobHost& host, Platform& platform) {
+    bool allDone = true;
+    for (const std::string& source : command.sources)
+        allDone = RunOne(command, source, host, platform) && allDone;
+    return allDone ? kExitAllDone : kExitJobFailed;
+}
+
+}  // namespace morvane::cli

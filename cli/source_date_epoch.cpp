@@ -1,0 +1,21 @@
+#include "source_date_epoch.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace morvane::cli {
+
+EpochSetting ParseSourceDateEpoch(const char* value) {
+    if (value == nullptr || *value == '\0') return {};
+    const char* end = value + std::strlen(value);
+    std::uint64_t seconds = 0;
+    // from_chars takes neither a sign nor blanks, as wanted here.
+    const auto [stop, error] = std::from_chars(value, end, seconds);
+    constexpr auto kLatest = static_cast<std::uint64_t>(std::numeric_limits<std::time_t>::max());
+    if (error != std::errc{} || stop != end || seconds > kLatest) return {false, std::nullopt};
+    return {true, static_cast<std::time_t>(seconds)};
+}
+
+}  // namespace morvane::cli

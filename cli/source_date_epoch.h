@@ -1,0 +1,20 @@
+// SOURCE_DATE_EPOCH: a fixed second for the key, so containers made in a
+// build or a test can be reproduced byte for byte.
+#pragma once
+
+#include <ctime>
+#include <optional>
+
+namespace morvane::cli {
+
+struct EpochSetting {
+    bool valid = true;
+    std::optional<std::time_t> seconds;  // empty: use the clock
+};
+
+// Reads the variable's value (null when it is not set). An empty value
+// counts as not set; anything but decimal digits fitting in time_t is
+// invalid.
+EpochSetting ParseSourceDateEpoch(const char* value);
+
+}  // namespace morvane::cli
