@@ -1,0 +1,287 @@
+// The real platform of this build, on a scratch folder of its own: what the
+// job frame relies on from the file system, checked on Linux and under Wine.
+#include "buffered_file.h"
+#include "platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kStep = 4096;
+
+class PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<unsigned> counter{0};
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_folder = fs::temp_directory_path() /
+                   ("morvane-platform-" + std::to_string(std::random_device{}()) + "-" +
+                    std::to_string(ticks) + "-" + std::to_string(counter++));
+        ASSERT_TRUE(fs::create_directory(m_folder));
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
+
+    void PutFile(const std::string& name, const std::string& content) const {
+        std::ofstream out(m_folder / name, std::ios::binary);
+        out << content;
+        ASSERT_TRUE(out.good());
+    }
+
+    std::string Content(const std::string& name) const {
+        std::ifstream in(m_folder / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Bytes that differ from block to block, so a block read twice or
+    // skipped shows.
+    static std::vector<std::uint8_t> Pattern(std::size_t size) {
+        std::vector<std::uint8_t> data(size);
+        std::uint32_t state = 12345;
+        for (auto& byte : data) {
+            state = state * 1103515245u + 12345u;
+            byte = static_cast<std::uint8_t>(state >> 24);
+        }
+        return data;
+    }
+
+    // Writes `data` through CreateOutput in uneven pieces, one larger than
+    // the buffer, and closes it.
+    void WriteThroughPlatform(const std::string& path, const std::vector<std::uint8_t>& data) {
+        CreateResult created = m_platform.CreateOutput(path);
+        ASSERT_EQ(created.status, CreateStatus::Created);
+        ASSERT_TRUE(created.file);
+        const std::size_t pieces[] = {1, 1000, BufferedFile::kBufferSize + 7, kStep};
+        std::size_t done = 0;
+        for (std::size_t i = 0; done < data.size(); ++i) {
+            const std::size_t take = std::min(pieces[i % std::size(pieces)], data.size() - done);
+            created.file->Write(data.data() + done, take);
+            done += take;
+        }
+        created.file->Close();
+    }
+
+    Platform& m_platform = SystemPlatform();
+    fs::path m_folder;
+};
+
+TEST_F(PlatformTest, OpenSourceRefusesAnythingButAnExistingFile) {
+    fs::create_directory(m_folder / "sub");
+    const std::string cases[] = {
+        PathOf("sub"),
+        PathOf("missing.bin"),
+        PathOf("nowhere") + "/missing.bin",
+    };
+    for (const auto& path : cases) EXPECT_EQ(m_platform.OpenSource(path), nullptr) << path;
+}
+
+TEST_F(PlatformTest, ProbeNameTellsWhetherAFileCanBeRead) {
+    PutFile("there.txt", "x");
+    PutFile("empty.txt", "");
+    const struct {
+        std::string path;
+        bool expected;
+    } cases[] = {
+        {PathOf("there.txt"), true},
+        {PathOf("empty.txt"), true},
+        {PathOf("missing.txt"), false},
+        {PathOf("nowhere") + "/there.txt", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(m_platform.ProbeName(c.path), c.expected) << c.path;
+}
+
+TEST_F(PlatformTest, CreateOutputNeverReplacesWhatExists) {
+    PutFile("kept.bin", "keep me");
+    fs::create_directory(m_folder / "sub");
+    CreateResult first = m_platform.CreateOutput(PathOf("taken.bin"));
+    ASSERT_EQ(first.status, CreateStatus::Created);
+    const std::string cases[] = {
+        PathOf("kept.bin"),
+        PathOf("taken.bin"),  // created a moment ago and still open
+        PathOf("sub"),
+    };
+    for (const auto& path : cases) {
+        const CreateResult again = m_platform.CreateOutput(path);
+        EXPECT_EQ(again.status, CreateStatus::AlreadyExists) << path;
+        EXPECT_EQ(again.file, nullptr) << path;
+    }
+    first.file->Close();
+    EXPECT_EQ(Content("kept.bin"), "keep me");
+}
+
+TEST_F(PlatformTest, CreateOutputInAMissingFolderFails) {
+    const CreateResult created = m_platform.CreateOutput(PathOf("nowhere") + "/out.bin");
+    EXPECT_EQ(created.status, CreateStatus::Failed);
+    EXPECT_EQ(created.file, nullptr);
+}
+
+TEST_F(PlatformTest, SplitPathUsesThisPlatformsSeparators) {
+    const struct {
+        std::string path;
+        PathParts expected;
+    } cases[] = {
+#ifdef _WIN32
+        {"D:/data/report.tar.gz", {"D:", "/data/", "report.tar", ".gz"}},
+        {"D:\\data.old\\README", {"D:", "\\data.old\\", "README", ""}},
+        {"D:/data/.profile", {"D:", "/data/", "", ".profile"}},
+        {"data\\mixed/name.txt", {"", "data\\mixed/", "name", ".txt"}},
+        {"C:name.bin", {"C:", "", "name", ".bin"}},
+#else
+        {"/data/report.tar.gz", {"", "/data/", "report.tar", ".gz"}},
+        {"/data.old/README", {"", "/data.old/", "README", ""}},
+        {"/data/.profile", {"", "/data/", "", ".profile"}},
+        // Neither a backslash nor a drive means anything here.
+        {"D:\\data\\name.txt", {"", "", "D:\\data\\name", ".txt"}},
+        {"D:/name.bin", {"", "D:/", "name", ".bin"}},
+#endif
+    };
+    for (const auto& c : cases) {
+        const PathParts parts = m_platform.SplitPath(c.path);
+        EXPECT_EQ(parts.drive, c.expected.drive) << c.path;
+        EXPECT_EQ(parts.folder, c.expected.folder) << c.path;
+        EXPECT_EQ(parts.baseName, c.expected.baseName) << c.path;
+        EXPECT_EQ(parts.extension, c.expected.extension) << c.path;
+    }
+}
+
+TEST_F(PlatformTest, SeparatorsMatchThePlatform) {
+#ifdef _WIN32
+    EXPECT_EQ(m_platform.PreferredSeparator(), '\\');
+    EXPECT_TRUE(m_platform.IsSeparator('\\'));
+#else
+    EXPECT_EQ(m_platform.PreferredSeparator(), '/');
+    EXPECT_FALSE(m_platform.IsSeparator('\\'));
+#endif
+    EXPECT_TRUE(m_platform.IsSeparator('/'));
+    EXPECT_FALSE(m_platform.IsSeparator(':'));
+    EXPECT_FALSE(m_platform.IsSeparator('.'));
+}
+
+TEST_F(PlatformTest, WrittenBytesReadBackInBlocks) {
+    // Two buffers and a part block, so refills and the short last read show.
+    const auto data = Pattern(2 * BufferedFile::kBufferSize + 3 * kStep + 100);
+    WriteThroughPlatform(PathOf("round.bin"), data);
+
+    auto source = m_platform.OpenSource(PathOf("round.bin"));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->Length(), static_cast<std::int64_t>(data.size()));
+    std::vector<std::uint8_t> back;
+    std::uint8_t block[kStep];
+    std::size_t count = 0;
+    do {
+        count = source->Read(block, kStep);
+        back.insert(back.end(), block, block + count);
+    } while (count == kStep);
+    EXPECT_EQ(count, 100u);
+    EXPECT_EQ(source->Read(block, kStep), 0u);
+    EXPECT_TRUE(back == data);
+}
+
+TEST_F(PlatformTest, LengthOfAnEmptyFileIsZero) {
+    PutFile("empty.bin", "");
+    auto source = m_platform.OpenSource(PathOf("empty.bin"));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->Length(), 0);
+    std::uint8_t block[kStep];
+    EXPECT_EQ(source->Read(block, kStep), 0u);
+}
+
+TEST_F(PlatformTest, RewindReadsFromTheStartAgain) {
+    const auto data = Pattern(BufferedFile::kBufferSize + 5 * kStep);
+    WriteThroughPlatform(PathOf("again.bin"), data);
+    auto source = m_platform.OpenSource(PathOf("again.bin"));
+    ASSERT_TRUE(source);
+
+    // Past the first buffer, so the rewind has to drop buffered bytes too.
+    std::vector<std::uint8_t> skipped(BufferedFile::kBufferSize + kStep);
+    ASSERT_EQ(source->Read(skipped.data(), skipped.size()), skipped.size());
+    source->Rewind();
+    std::vector<std::uint8_t> back(data.size());
+    ASSERT_EQ(source->Read(back.data(), back.size()), data.size());
+    EXPECT_TRUE(back == data);
+}
+
+TEST_F(PlatformTest, ClosingTwiceIsHarmless) {
+    PutFile("source.bin", "abc");
+    auto source = m_platform.OpenSource(PathOf("source.bin"));
+    ASSERT_TRUE(source);
+    source->Close();
+    EXPECT_NO_THROW(source->Close());
+
+    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"));
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("xyz", 3);
+    created.file->Close();
+    EXPECT_NO_THROW(created.file->Close());
+    created.file.reset();
+    EXPECT_EQ(Content("out.bin"), "xyz");
+}
+
+TEST_F(PlatformTest, FailedWriteNamesTheFileAndTheCause) {
+    PutFile("readonly.bin", "abc");
+    const std::string path = PathOf("readonly.bin");
+    auto source = m_platform.OpenSource(path);
+    ASSERT_TRUE(source);
+    // The write is only buffered; opened for reading, the flush must fail.
+    source->Write("xyz", 3);
+    try {
+        source->Close();
+        FAIL() << "writing to a file opened for reading succeeded";
+    } catch (const FileError& error) {
+        const std::string text = error.what();
+        const std::string lead = "An error occurred while writing \"" + path + "\": ";
+        ASSERT_EQ(text.substr(0, lead.size()), lead);
+        const std::string cause = text.substr(lead.size());
+        EXPECT_FALSE(cause.empty());
+        EXPECT_NE(cause.back(), '\n');
+        EXPECT_NE(cause.back(), '\r');
+    }
+    EXPECT_EQ(Content("readonly.bin"), "abc");
+}
+
+TEST_F(PlatformTest, FreeSpaceOnlyForAnExistingFolder) {
+    const auto here = m_platform.FreeSpace(m_folder.string());
+    ASSERT_TRUE(here.has_value());
+    EXPECT_GT(*here, 0u);
+    EXPECT_FALSE(m_platform.FreeSpace(PathOf("nowhere")).has_value());
+}
+
+TEST_F(PlatformTest, RemoveFileRemovesOnlyWhatIsThere) {
+    PutFile("gone.bin", "x");
+    EXPECT_TRUE(m_platform.RemoveFile(PathOf("gone.bin")));
+    EXPECT_FALSE(fs::exists(m_folder / "gone.bin"));
+    EXPECT_FALSE(m_platform.RemoveFile(PathOf("gone.bin")));
+}
+
+#ifdef _WIN32
+// A source being read may be read by others too, but not changed.
+TEST_F(PlatformTest, SourceIsSharedForReadingOnly) {
+    PutFile("shared.bin", "abc");
+    auto source = m_platform.OpenSource(PathOf("shared.bin"));
+    ASSERT_TRUE(source);
+    EXPECT_TRUE(m_platform.OpenSource(PathOf("shared.bin")));
+    EXPECT_TRUE(m_platform.ProbeName(PathOf("shared.bin")));
+    std::ofstream writer(m_folder / "shared.bin", std::ios::binary | std::ios::app);
+    EXPECT_FALSE(writer.is_open());
+}
+#endif
+
+}  // namespace
+}  // namespace morvane
