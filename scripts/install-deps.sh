@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Morvane need: the
+# native and the MinGW-w64 compilers, CMake and Ninja, GoogleTest's sources,
+# 32-bit Wine with its fonts, a virtual display for the Windows tests, and
+# hyperfine for the benchmarks. When everything is there already it only
+# asks dpkg, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  g++ g++-mingw-w64-i686-posix cmake ninja-build googletest
+  wine wine32:i386 fonts-wine
+  xvfb xauth imagemagick xdotool
+  hyperfine
+)
+
+is_installed() {
+  local status
+  status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) || return 1
+  [[ $status == *" installed" ]]
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  is_installed "$package" || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+sudo=()
+if ((EUID != 0)); then sudo=(sudo); fi
+
+echo "install-deps: installing ${missing[*]}"
+# wine32 is an i386 package: the architecture must be known before the
+# package lists are fetched.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
+"${sudo[@]}" apt-get update -q
+# fonts-wine is only recommended by Wine, so it is named above; the other
+# recommendations are not needed.
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
