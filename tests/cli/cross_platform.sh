@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Containers are the same bytes on Linux and Windows for the same second,
+# and each system decodes the other's.
+# Usage: cross_platform.sh LINUX_CLI WINDOWS_BUILD_DIR
+# Exits 77 (skipped) when the Windows tool, Wine or a Wine prefix is missing.
+set -u
+
+linux_cli=${1:?usage: cross_platform.sh LINUX_CLI WINDOWS_BUILD_DIR}
+windows_build=${2:-}
+windows_cli="$windows_build/cli/morvane-cli.exe"
+
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+[ -n "$windows_build" ] && [ -f "$windows_cli" ] || skip "no $windows_cli"
+command -v wine >/dev/null || skip "no wine"
+# Never fall back to ~/.wine: use the Windows build's prefix.
+if [ -z "${WINEPREFIX:-}" ]; then
+    [ -d "$windows_build/wineprefix" ] || skip "WINEPREFIX unset and no $windows_build/wineprefix"
+    export WINEPREFIX="$windows_build/wineprefix"
+fi
+export WINEARCH=${WINEARCH:-win32} WINEDEBUG=${WINEDEBUG:--all}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-cli-cross.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+# check LABEL COMMAND...: the command must succeed.
+check() {
+    local label=$1
+    shift
+    "$@" >"$work/stdout" 2>"$work/stderr" || fail "$label: exit status $?: $(cat "$work/stderr")"
+}
+
+mkdir -p "$work/linux" "$work/windows" "$work/from-linux" "$work/from-windows"
+source="$work/sample.dat"
+head -c $((1048576 + 1234)) /dev/urandom >"$source"
+
+# Plain Linux paths work for the Windows tool: Wine maps / to drive Z:.
+export SOURCE_DATE_EPOCH=1700000000
+check "encode on Linux" "$linux_cli" encode "$source" "$work/linux"
+check "encode on Windows" wine "$windows_cli" encode "$source" "$work/windows"
+unset SOURCE_DATE_EPOCH
+cmp "$work/linux/sample.~mq" "$work/windows/sample.~mq" || fail "containers of the same second differ"
+
+check "decode the Linux container on Windows" wine "$windows_cli" decode "$work/linux/sample.~mq" "$work/from-linux"
+check "decode the Windows container on Linux" "$linux_cli" decode "$work/windows/sample.~mq" "$work/from-windows"
+cmp "$source" "$work/from-linux/sample.dat" || fail "Linux container decoded on Windows differs"
+cmp "$source" "$work/from-windows/sample.dat" || fail "Windows container decoded on Linux differs"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "all checks passed"

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# End-to-end test of morvane-cli: encode, decode, messages, exit statuses.
+# Usage: roundtrip.sh CLI_BINARY [wine]
+# With "wine" the binary is the Windows one: it gets the same Linux paths
+# (Wine maps / to Z:) and joins folder and name with '\'.
+set -u
+
+cli=${1:?usage: roundtrip.sh CLI_BINARY [wine]}
+runner=(${2:+"$2"} "$cli")
+separator=/
+if [ -n "${2:-}" ]; then
+    separator='\'
+    export WINEDEBUG=${WINEDEBUG:--all}
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-cli-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run ARGS...: runs the tool; sets $status, leaves its output in
+# $work/stdout and $work/stderr.
+run() {
+    "${runner[@]}" "$@" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+}
+
+expect_status() {
+    [ "$status" -eq "$1" ] || fail "$2: exit status $status, expected $1"
+}
+
+# expect_text STREAM TEXT LABEL: the stream holds exactly TEXT and a line
+# feed (or nothing when TEXT is empty).
+expect_text() {
+    if [ -z "$2" ]; then
+        [ ! -s "$work/$1" ] || fail "$3: $1 should be empty, holds: $(cat "$work/$1")"
+        return
+    fi
+    printf '%s\n' "$2" >"$work/expected"
+    cmp -s "$work/expected" "$work/$1" ||
+        fail "$3: $1 is [$(cat "$work/$1")], expected [$2]"
+}
+
+# expect_run STATUS STDOUT STDERR LABEL -- ARGS...
+expect_run() {
+    local want_status=$1 want_out=$2 want_err=$3 label=$4
+    shift 5
+    run "$@"
+    expect_status "$want_status" "$label"
+    expect_text stdout "$want_out" "$label"
+    expect_text stderr "$want_err" "$label"
+}
+
+make_file() {  # make_file PATH BYTES
+    head -c "$2" /dev/urandom >"$1"
+}
+
+mkdir -p "$work/out" "$work/dec" "$work/many" "$work/same1" "$work/same2" "$work/other"
+source="$work/data.bin"
+make_file "$source" $((1048576 + 1234))
+
+# Encode, decode, compare.
+expect_run 0 "$work/out${separator}data.~mq" "" "encode" -- encode "$source" "$work/out"
+[ -f "$work/out/data.~mq" ] || fail "encode: no container written"
+expect_run 0 "$work/dec${separator}data.bin" "" "decode" -- decode "$work/out/data.~mq" "$work/dec"
+cmp -s "$source" "$work/dec/data.bin" || fail "decode: output differs from the original"
+
+# A folder given with its separator gets none added.
+expect_run 0 "$work/out/data (2).~mq" "" "second encode into the same folder" -- \
+    encode "$source" "$work/out/"
+expect_run 0 "$work/dec/data (2).bin" "" "second decode into the same folder" -- \
+    decode "$work/out/data (2).~mq" "$work/dec/"
+cmp -s "$source" "$work/dec/data (2).bin" || fail "second decode: output differs from the original"
+
+# The existence checks come before any job, the source's first.
+expect_run 1 "" "File not exist." "missing source" -- encode "$work/missing.bin" "$work/out"
+expect_run 1 "" "Folder does not exist." "missing folder" -- encode "$source" "$work/missing"
+expect_run 1 "" "File not exist." "missing source and folder" -- \
+    decode "$work/missing.~mq" "$work/missing"
+expect_run 1 "" "File not exist." "empty source path" -- encode "" "$work/out"
+# A folder passes the existence check; the job then cannot open it.
+expect_run 1 "" "Unable to open file $work/other" "folder as source" -- encode "$work/other" "$work/out"
+
+# Refusals of the jobs, exactly as the dialog shows them.
+expect_run 1 "" "The file \"$work/out/data.~mq\" is already encoded!" "encode a container" -- \
+    encode "$work/out/data.~mq" "$work/other"
+make_file "$work/small.bin" $((1048576 - 1))
+expect_run 1 "" "Please select the file of length >= 1MB." "too small" -- \
+    encode "$work/small.bin" "$work/other"
+expect_run 1 "" "Inavalid encoded file \"$source\" .
+Please select a valid encoded file." "decode a file that is no container" -- \
+    decode "$source" "$work/other"
+head -c -1 "$work/out/data.~mq" >"$work/cut.~mq"
+expect_run 1 "" "The encoded file \"$work/cut.~mq\" is damaged." "decode a cut container" -- \
+    decode "$work/cut.~mq" "$work/other"
+[ -z "$(ls -A "$work/other")" ] || fail "refused jobs left files: $(ls -A "$work/other")"
+make_file "$work/exact.bin" 1048576
+expect_run 0 "$work/other${separator}exact.~mq" "" "exactly 1 MiB" -- encode "$work/exact.bin" "$work/other"
+
+# Several sources: one job each, in order; a failure stops none of the others.
+make_file "$work/a.txt" $((1048576 + 1))
+make_file "$work/b" $((1048576 + 4096))
+expect_run 1 "$work/many${separator}a.~mq
+$work/many${separator}b.~mq" "File not exist." "several sources, one missing" -- \
+    encode "$work/a.txt" "$work/missing.bin" "$work/b" "$work/many"
+# A name without extension comes back with ".~mz".
+expect_run 0 "$work/dec${separator}a.txt
+$work/dec${separator}b.~mz" "" "several containers" -- \
+    decode "$work/many/a.~mq" "$work/many/b.~mq" "$work/dec"
+cmp -s "$work/a.txt" "$work/dec/a.txt" || fail "several containers: a.txt differs"
+cmp -s "$work/b" "$work/dec/b.~mz" || fail "several containers: b differs"
+
+# "--" lets a path start with '-'.
+cp "$source" "$work/-dash.bin"
+(cd "$work" && "${runner[@]}" encode -- -dash.bin many >"$work/stdout" 2>"$work/stderr")
+status=$?
+expect_status 0 "path starting with -"
+expect_text stdout "many${separator}-dash.~mq" "path starting with -"
+
+# A fixed second gives the same container; another second another key.
+export SOURCE_DATE_EPOCH=1700000000
+expect_run 0 "$work/same1${separator}data.~mq" "" "fixed second" -- encode "$source" "$work/same1"
+expect_run 0 "$work/same2${separator}data.~mq" "" "fixed second again" -- encode "$source" "$work/same2"
+cmp -s "$work/same1/data.~mq" "$work/same2/data.~mq" || fail "fixed second: containers differ"
+SOURCE_DATE_EPOCH=1700000001 run encode "$source" "$work/same2"
+cmp -s "$work/same1/data.~mq" "$work/same2/data (2).~mq" && fail "another second: same container"
+export SOURCE_DATE_EPOCH=1.5
+expect_run 2 "" "morvane-cli: SOURCE_DATE_EPOCH is not a number of seconds" "invalid second" -- \
+    encode "$source" "$work/same1"
+[ ! -e "$work/same1/data (2).~mq" ] || fail "invalid second: a job ran"
+unset SOURCE_DATE_EPOCH
+
+# Usage errors, help and version.
+for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out"; do
+    # shellcheck disable=SC2086 # the words are split on purpose
+    run $arguments
+    expect_status 2 "usage error [$arguments]"
+    expect_text stdout "" "usage error [$arguments]"
+    grep -q '^Usage: morvane-cli encode SOURCE... FOLDER$' "$work/stderr" ||
+        fail "usage error [$arguments]: no usage on stderr"
+done
+for option in --help -h; do
+    run "$option"
+    expect_status 0 "$option"
+    expect_text stderr "" "$option"
+    grep -q '^Usage: morvane-cli encode SOURCE... FOLDER$' "$work/stdout" || fail "$option: no usage on stdout"
+done
+run --version
+expect_status 0 "--version"
+expect_text stderr "" "--version"
+if [ -n "${EXPECTED_VERSION:-}" ]; then
+    expect_text stdout "morvane-cli $EXPECTED_VERSION" "--version"
+else
+    grep -qE '^morvane-cli [0-9]+(\.[0-9]+)*$' "$work/stdout" || fail "--version: $(cat "$work/stdout")"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "all checks passed"
