@@ -13,7 +13,7 @@ struct EpochSetting {
 };
 
 // Reads the variable's value (null when it is not set). An empty value
-// counts as not set; anything but decimal digits fitting in time_t is
+// counts as not set; anything but decimal digits up to 2^63 - 1 is
 // invalid.
 EpochSetting ParseSourceDateEpoch(const char* value);
 

@@ -41,11 +41,20 @@ source="$work/sample.dat"
 head -c $((1048576 + 1234)) /dev/urandom >"$source"
 
 # Plain Linux paths work for the Windows tool: Wine maps / to drive Z:.
-export SOURCE_DATE_EPOCH=1700000000
-check "encode on Linux" "$linux_cli" encode "$source" "$work/linux"
-check "encode on Windows" wine "$windows_cli" encode "$source" "$work/windows"
-unset SOURCE_DATE_EPOCH
-cmp "$work/linux/sample.~mq" "$work/windows/sample.~mq" || fail "containers of the same second differ"
+# The second second lies beyond 32 bits, past the Windows build's time_t.
+for second in 1700000000 5994967296; do
+    mkdir -p "$work/linux/$second" "$work/windows/$second"
+    export SOURCE_DATE_EPOCH=$second
+    check "encode on Linux at $second" "$linux_cli" encode "$source" "$work/linux/$second"
+    check "encode on Windows at $second" wine "$windows_cli" encode "$source" "$work/windows/$second"
+    unset SOURCE_DATE_EPOCH
+    cmp "$work/linux/$second/sample.~mq" "$work/windows/$second/sample.~mq" ||
+        fail "containers of second $second differ"
+done
+cmp -s "$work/linux/1700000000/sample.~mq" "$work/linux/5994967296/sample.~mq" ||
+    fail "the seed is not the second's low 32 bits"
+mv "$work/linux/1700000000/sample.~mq" "$work/linux/sample.~mq"
+mv "$work/windows/1700000000/sample.~mq" "$work/windows/sample.~mq"
 
 check "decode the Linux container on Windows" wine "$windows_cli" decode "$work/linux/sample.~mq" "$work/from-linux"
 check "decode the Windows container on Linux" "$linux_cli" decode "$work/windows/sample.~mq" "$work/from-windows"
