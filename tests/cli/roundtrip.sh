@@ -114,6 +114,15 @@ $work/dec${separator}b.~mz" "" "several containers" -- \
 cmp -s "$work/a.txt" "$work/dec/a.txt" || fail "several containers: a.txt differs"
 cmp -s "$work/b" "$work/dec/b.~mz" || fail "several containers: b differs"
 
+# Names beyond ASCII (UTF-8 arguments and file names on every system).
+mkdir -p "$work/ünï"
+cp "$source" "$work/ünï/données-日本.bin"
+expect_run 0 "$work/ünï${separator}données-日本.~mq" "" "name beyond ASCII" -- \
+    encode "$work/ünï/données-日本.bin" "$work/ünï"
+expect_run 0 "$work/ünï${separator}données-日本 (2).bin" "" "name beyond ASCII decoded" -- \
+    decode "$work/ünï/données-日本.~mq" "$work/ünï"
+cmp -s "$source" "$work/ünï/données-日本 (2).bin" || fail "name beyond ASCII: output differs"
+
 # "--" lets a path start with '-'.
 cp "$source" "$work/-dash.bin"
 (cd "$work" && "${runner[@]}" encode -- -dash.bin many >"$work/stdout" 2>"$work/stderr")
