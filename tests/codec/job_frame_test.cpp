@@ -1,0 +1,219 @@
+// The frame both jobs share: request and host checks, the length and
+// free-space rules, progress, the target prefix and the output name search.
+#include "job_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "job_test_fixture.h"
+
+namespace morvane::test {
+namespace {
+
+struct Job {
+    const char* name;
+    std::uint32_t (*proc)(void*);
+};
+const Job kJobs[] = {{"encode", EncodeThreadProc}, {"decode", DecodeThreadProc}};
+
+using JobFrame = JobTest;
+
+TEST_F(JobFrame, NullRequestIsRefusedSilently) {
+    for (const Job& job : kJobs) EXPECT_EQ(job.proc(nullptr), kJobNoRequest) << job.name;
+}
+
+TEST_F(JobFrame, MissingHostOrWindowIsRefusedWithoutTouchingTheHost) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    for (const Job& job : kJobs) {
+        auto* request = new JobRequest;
+        request->sourcePath = source;
+        request->targetFolder = out;
+        request->platform = &platform;
+        EXPECT_EQ(job.proc(request), kJobNoHost) << job.name;
+
+        RecordingJobHost windowless(false);
+        EXPECT_EQ(Run(job.proc, windowless, source, out), kJobNoHost) << job.name;
+        EXPECT_EQ(windowless.CallCount(), 1) << "only HasWindow";
+    }
+    EXPECT_TRUE(ListNames(out).empty());
+}
+
+TEST_F(JobFrame, SourceThatCannotBeOpened) {
+    const std::string missing = in + "/missing.pdf";
+    const std::string folder = temp.MakeFolder("in/folder.pdf");
+    for (const Job& job : kJobs) {
+        for (const std::string& path : {missing, folder}) {
+            RecordingJobHost jobHost;
+            EXPECT_EQ(Run(job.proc, jobHost, path, out), kJobStopped);
+            EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Unable to open file " + path});
+            EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1") << job.name << " " << path;
+        }
+    }
+    EXPECT_TRUE(ListNames(out).empty());
+}
+
+TEST_F(JobFrame, SourceOneByteShortOfTheMinimum) {
+    const std::string source = MakeSource("small.pdf", kMiB - 1);
+    for (const Job& job : kJobs) {
+        RecordingJobHost jobHost;
+        EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+        EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Please select the file of length >= 1MB."});
+        EXPECT_FALSE(jobHost.ControlsWereDisabled()) << job.name;
+        EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
+    }
+}
+
+TEST_F(JobFrame, LengthChecksInOrder) {
+    struct Case {
+        std::int64_t length;
+        const char* message;
+    };
+    const Case cases[] = {
+        {-1, "Application Error. - Unable to process."},
+        {-2, "Please select the file of length >= 1MB."},
+        {0, "Please select the file of length >= 1MB."},
+        {0x0FFFFF, "Please select the file of length >= 1MB."},
+        {0x7FFFFFFFFFF00000, "Application Error - File is too big.\nUnable to process."},
+        {std::numeric_limits<std::int64_t>::max(), "Application Error - File is too big.\nUnable to process."},
+        // The greatest accepted length passes on to the free-space rule.
+        {kGreatestSourceLength, "Disk space is not available."},
+    };
+    const std::string source = MakeSource("report.pdf", kMiB);
+    for (const Job& job : kJobs) {
+        for (const Case& c : cases) {
+            platform.faults.sourceLength = c.length;
+            // Exactly the length plus the margin: too little.
+            platform.faults.freeSpace = static_cast<std::uint64_t>(kGreatestSourceLength) + kFreeSpaceMargin;
+            RecordingJobHost jobHost;
+            EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+            EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{c.message})
+                << job.name << " length " << c.length;
+            EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
+        }
+    }
+    EXPECT_TRUE(ListNames(out).empty());
+}
+
+TEST_F(JobFrame, FreeSpaceQueryFailing) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    platform.faults.freeSpaceFails = true;
+    for (const Job& job : kJobs) {
+        RecordingJobHost jobHost;
+        EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+        EXPECT_EQ(jobHost.Messages(),
+                  std::vector<std::string>{"Application Error. - Unable to process the request."});
+        EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
+    }
+    EXPECT_TRUE(ListNames(out).empty());
+}
+
+TEST_F(JobFrame, FreeSpaceMustExceedLengthPlusMargin) {
+    const std::string source = MakeSource("report.pdf", kMiB + 10);
+    const std::string container = EncodeToOut(source);
+    const auto containerLength = static_cast<std::uint64_t>(ReadBytes(container).size());
+    const std::string target = temp.MakeFolder("target");
+    struct Case {
+        const Job& job;
+        std::string path;
+        std::uint64_t length;
+    };
+    const Case cases[] = {{kJobs[0], source, kMiB + 10}, {kJobs[1], container, containerLength}};
+    for (const Case& c : cases) {
+        for (std::uint64_t free : {std::uint64_t{0}, c.length, c.length + kMiB}) {
+            platform.faults.freeSpace = free;
+            RecordingJobHost jobHost;
+            EXPECT_EQ(Run(c.job.proc, jobHost, c.path, target), kJobStopped);
+            EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Disk space is not available."})
+                << c.job.name << " free " << free;
+            EXPECT_FALSE(jobHost.ControlsWereDisabled());
+        }
+        platform.faults.freeSpace = c.length + kMiB + 1;
+        RecordingJobHost jobHost;
+        EXPECT_EQ(Run(c.job.proc, jobHost, c.path, target), kJobDone) << c.job.name;
+        EXPECT_TRUE(jobHost.Messages().empty());
+    }
+    EXPECT_EQ(ListNames(target), (std::vector<std::string>{"report.pdf", "report.~mq"}));
+}
+
+TEST_F(JobFrame, SuccessfulJobDrivesTheHostInOrder) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    EXPECT_EQ(Encode(source), kJobDone);
+    EXPECT_EQ(host.Trace(), "busy 1, enable 0, range 256, step 1, pos, output, busy 0, enable 1");
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report.~mq")});
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(JobFrame, ProgressCountsBlocks) {
+    struct Case {
+        std::size_t size;
+        std::uint32_t range;
+        std::uint32_t last;
+    };
+    const Case cases[] = {
+        {kMiB, 256, 256},
+        {kMiB + 4096 * 3, 259, 259},
+        {kMiB + 4096 * 3 + 1, 259, 260},
+        {kMiB + 4095, 256, 257},
+    };
+    for (const Case& c : cases) {
+        const std::string source = MakeSource("p" + std::to_string(c.size) + ".bin", c.size);
+        RecordingJobHost jobHost;
+        ASSERT_EQ(Run(EncodeThreadProc, jobHost, source, out), kJobDone);
+        EXPECT_EQ(jobHost.RangeUpper(), c.range) << c.size;
+        EXPECT_EQ(jobHost.Step(), 1u);
+        EXPECT_EQ(jobHost.LastPosition(), c.last) << c.size;
+        EXPECT_EQ(jobHost.MaxPosition(), c.last);
+        EXPECT_EQ(jobHost.PositionCount(), c.last) << "one position per block";
+        EXPECT_EQ(platform.readsAfterShortRead, 0) << "a short read ends the payload";
+    }
+}
+
+TEST_F(JobFrame, TargetPrefix) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    struct Case {
+        std::string folder;
+        std::string output;
+    };
+    const Case cases[] = {
+        {out, OutputIn(out, "report.~mq")},
+        {out + "/", out + "/report (2).~mq"},
+    };
+    for (const Case& c : cases) {
+        RecordingJobHost jobHost;
+        ASSERT_EQ(Run(EncodeThreadProc, jobHost, source, c.folder), kJobDone);
+        EXPECT_EQ(jobHost.OutputPaths(), std::vector<std::string>{c.output});
+    }
+}
+
+TEST_F(JobFrame, TakenNamesAreSkippedAndKept) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    WriteBytes(out + "/report.~mq", {'a'});
+    WriteBytes(out + "/report (2).~mq", {'b'});
+    ASSERT_EQ(Encode(source), kJobDone);
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (3).~mq")});
+    EXPECT_EQ(ReadBytes(out + "/report.~mq"), Bytes{'a'});
+    EXPECT_EQ(ReadBytes(out + "/report (2).~mq"), Bytes{'b'});
+}
+
+TEST_F(JobFrame, NameThatExistsButCannotBeProbedIsNeverReplaced) {
+    // As for a file that cannot be opened for reading, or one another job
+    // created after the probe: creation finds it and moves on.
+    const std::string source = MakeSource("report.pdf", kMiB);
+    WriteBytes(out + "/report.~mq", {'k', 'e', 'e', 'p'});
+    platform.faults.unprobeableNames = {"report.~mq"};
+    ASSERT_EQ(Encode(source), kJobDone);
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+    EXPECT_EQ(ReadBytes(out + "/report.~mq"), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(platform.createdPaths, std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+}
+
+TEST_F(JobFrame, FileErrorTextIsCutToTheBufferLimit) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    platform.faults.readErrorAfter = 0;
+    platform.faults.errorText = std::string(1500, 'x');
+    ExpectStoppedWith(Encode(source), std::string(kFileErrorTextLimit, 'x'));
+}
+
+}  // namespace
+}  // namespace morvane::test

@@ -1,0 +1,136 @@
+#include "fault_injecting_platform.h"
+
+#include <algorithm>
+
+namespace morvane::test {
+namespace {
+
+class FaultySource final : public File {
+public:
+    FaultySource(FaultInjectingPlatform& platform, std::unique_ptr<File> real, std::string path)
+        : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        const InjectedFaults& faults = m_platform.faults;
+        if (m_sawShortRead) ++m_platform.readsAfterShortRead;
+        const std::size_t asked = size;
+        if (faults.readErrorAfter && m_position + size > *faults.readErrorAfter)
+            m_platform.Raise("read error", m_path);
+        if (faults.sourceEndsAfter)
+            size = static_cast<std::size_t>(
+                std::min<std::uint64_t>(size, *faults.sourceEndsAfter - std::min(m_position, *faults.sourceEndsAfter)));
+        const std::size_t count = size > 0 ? m_real->Read(buffer, size) : 0;
+        m_position += count;
+        m_platform.sourceBytesRead += count;
+        if (count < asked) m_sawShortRead = true;
+        return count;
+    }
+
+    void Write(const void* data, std::size_t size) override { m_real->Write(data, size); }
+
+    void Rewind() override {
+        if (m_platform.faults.rewindFails) m_platform.Raise("seek error", m_path);
+        m_real->Rewind();
+        m_position = 0;
+        m_sawShortRead = false;
+    }
+
+    void Close() override { m_real->Close(); }
+
+    std::int64_t Length() override {
+        if (m_platform.faults.sourceLength) return *m_platform.faults.sourceLength;
+        return m_real->Length();
+    }
+
+private:
+    FaultInjectingPlatform& m_platform;
+    std::unique_ptr<File> m_real;
+    std::string m_path;
+    std::uint64_t m_position = 0;
+    bool m_sawShortRead = false;
+};
+
+class FaultyOutput final : public File {
+public:
+    FaultyOutput(FaultInjectingPlatform& platform, std::unique_ptr<File> real, std::string path)
+        : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
+
+    std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
+
+    void Write(const void* data, std::size_t size) override {
+        const auto& limit = m_platform.faults.diskFullAfter;
+        const std::uint64_t room = limit ? *limit - std::min(*limit, m_written) : size;
+        const auto fits = static_cast<std::size_t>(std::min<std::uint64_t>(size, room));
+        if (fits > 0) m_real->Write(data, fits);
+        m_written += fits;
+        m_platform.outputBytesWritten += fits;
+        if (fits < size) m_platform.Raise("disk full", m_path);
+    }
+
+    void Rewind() override { m_real->Rewind(); }
+
+    void Close() override {
+        if (m_closed) return;
+        m_closed = true;
+        m_real->Close();
+        if (m_platform.faults.closeFails) m_platform.Raise("disk full while flushing", m_path);
+    }
+
+    std::int64_t Length() override { return m_real->Length(); }
+
+private:
+    FaultInjectingPlatform& m_platform;
+    std::unique_ptr<File> m_real;
+    std::string m_path;
+    std::uint64_t m_written = 0;
+    bool m_closed = false;
+};
+
+}  // namespace
+
+void FaultInjectingPlatform::Raise(const std::string& cause, const std::string& path) {
+    const std::string text =
+        faults.errorText ? *faults.errorText : "Injected " + cause + " on \"" + path + "\"";
+    raisedErrors.push_back(text);
+    throw FileError(text);
+}
+
+std::unique_ptr<File> FaultInjectingPlatform::OpenSource(const std::string& path) {
+    std::unique_ptr<File> real = m_real.OpenSource(path);
+    if (!real) return nullptr;
+    return std::make_unique<FaultySource>(*this, std::move(real), path);
+}
+
+bool FaultInjectingPlatform::ProbeName(const std::string& path) {
+    std::size_t nameStart = path.size();
+    while (nameStart > 0 && !m_real.IsSeparator(path[nameStart - 1])) --nameStart;
+    if (faults.unprobeableNames.count(path.substr(nameStart)) > 0) return false;
+    return m_real.ProbeName(path);
+}
+
+CreateResult FaultInjectingPlatform::CreateOutput(const std::string& path) {
+    if (faults.refuseCreation) return {CreateStatus::Failed, nullptr};
+    CreateResult result = m_real.CreateOutput(path);
+    if (result.status == CreateStatus::Created) {
+        createdPaths.push_back(path);
+        result.file = std::make_unique<FaultyOutput>(*this, std::move(result.file), path);
+    }
+    return result;
+}
+
+std::optional<std::uint64_t> FaultInjectingPlatform::FreeSpace(const std::string& folder) {
+    if (faults.freeSpaceFails) return std::nullopt;
+    if (faults.freeSpace) return faults.freeSpace;
+    return m_real.FreeSpace(folder);
+}
+
+bool FaultInjectingPlatform::RemoveFile(const std::string& path) {
+    removedPaths.push_back(path);
+    return m_real.RemoveFile(path);
+}
+
+std::time_t FaultInjectingPlatform::CurrentTime() {
+    return faults.currentTime ? *faults.currentTime : m_real.CurrentTime();
+}
+
+}  // namespace morvane::test

@@ -1,0 +1,77 @@
+// A Platform that forwards to a real one and injects the faults a test asks
+// for: a full disk, a read error, a short source, creation refused, a failing
+// or fixed free-space query, a fixed clock, a false source length, and names
+// that exist but cannot be probed.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+namespace morvane::test {
+
+struct InjectedFaults {
+    // Output: a Write that would go past this many bytes in all writes the
+    // part that fits, then raises FileError.
+    std::optional<std::uint64_t> diskFullAfter;
+    // Output: Close closes the real file, then raises (a failed final flush).
+    bool closeFails = false;
+    // Source: a Read that would go past this many bytes raises FileError.
+    std::optional<std::uint64_t> readErrorAfter;
+    // Source: reads return nothing past this many bytes, as at its end.
+    std::optional<std::uint64_t> sourceEndsAfter;
+    // Source: Rewind raises.
+    bool rewindFails = false;
+    // Replaces the description of every injected file error.
+    std::optional<std::string> errorText;
+    // CreateOutput returns Failed without touching the file system.
+    bool refuseCreation = false;
+    bool freeSpaceFails = false;
+    std::optional<std::uint64_t> freeSpace;
+    std::optional<std::time_t> currentTime;
+    // What Length of the source returns.
+    std::optional<std::int64_t> sourceLength;
+    // File names (last path component) that ProbeName reports as free although
+    // they may exist, as for a file that cannot be opened for reading.
+    std::set<std::string> unprobeableNames;
+};
+
+class FaultInjectingPlatform final : public Platform {
+public:
+    explicit FaultInjectingPlatform(Platform& real = SystemPlatform()) : m_real(real) {}
+
+    InjectedFaults faults;
+
+    // What happened, for the test to check.
+    std::vector<std::string> createdPaths;   // outputs created
+    std::vector<std::string> removedPaths;   // RemoveFile calls
+    std::vector<std::string> raisedErrors;   // texts of injected file errors
+    std::uint64_t outputBytesWritten = 0;    // reached the real output
+    std::uint64_t sourceBytesRead = 0;
+    // Reads of a source after one that returned fewer bytes than asked.
+    int readsAfterShortRead = 0;
+
+    std::unique_ptr<File> OpenSource(const std::string& path) override;
+    bool ProbeName(const std::string& path) override;
+    CreateResult CreateOutput(const std::string& path) override;
+    PathParts SplitPath(const std::string& path) override { return m_real.SplitPath(path); }
+    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
+    bool RemoveFile(const std::string& path) override;
+    bool IsSeparator(char c) const override { return m_real.IsSeparator(c); }
+    char PreferredSeparator() const override { return m_real.PreferredSeparator(); }
+    std::time_t CurrentTime() override;
+
+    // Raises an injected file error: `cause` and the file's path, unless
+    // faults.errorText replaces them.
+    [[noreturn]] void Raise(const std::string& cause, const std::string& path);
+
+private:
+    Platform& m_real;
+};
+
+}  // namespace morvane::test
