@@ -131,6 +131,9 @@ TEST_F(DecodeJob, EmptyStoredExtensionLeavesTheBaseName) {
 }
 
 TEST_F(DecodeJob, LongestStoredExtension) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a path ending in a 255-character name is beyond MAX_PATH for the ANSI file calls";
+#endif
     const std::string name = "." + std::string(254, 'e');
     const Bytes container = EncodedReport(name, "");
     EXPECT_EQ(container[27], 255);
