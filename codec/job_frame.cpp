@@ -101,7 +101,7 @@ std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
             host->SetProgressStep(1);
             JobContext context{*host, platform, sourcePath, parts, length};
             try {
-                if (steps.InspectSource(*source, context)) {
+                if (steps.InspectSource(*source, context) && !host->Cancelled()) {
                     const std::string prefix = TargetPrefix(request->targetFolder, platform);
                     if (CreateFreeOutput(platform, steps, parts, prefix, output, outputPath) ==
                         Creation::Created) {

@@ -24,6 +24,10 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Called once the output has been written and closed.
     virtual void OutputWritten(const std::string& /*path*/) {}
+    // True once the host can no longer take the job (its window has gone).
+    // Asked after the checks, before the output is created: a cancelled job
+    // stops there without output.
+    virtual bool Cancelled() const { return false; }
 };
 
 }  // namespace morvane

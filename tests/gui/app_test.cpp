@@ -1,0 +1,74 @@
+// How the program ends: the modal loop in this process, and the real
+// morvane.exe started as a process of its own.
+#include <gtest/gtest.h>
+
+#include "gui_support.h"
+#include "resource.h"
+
+namespace morvane::gui_test {
+namespace {
+
+struct Ending {
+    WPARAM command;
+    INT_PTR modalResult;
+    int exitCode;
+};
+const Ending kEndings[] = {{ID_FILE_EXIT, -1, 18}, {IDCANCEL, IDCANCEL, 0}};
+
+int PendingQuitCode() {
+    MSG msg;
+    return ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? static_cast<int>(msg.wParam) : 0;
+}
+
+TEST(AppTest, ModalLoopEndsByExitWithQuitCodeAndByClose) {
+    for (const Ending& ending : kEndings) {
+        CRecordingCodecDlg dlg;
+        dlg.onInitDialog = [&](HWND window) { ::PostMessageA(window, WM_COMMAND, ending.command, 0); };
+        EXPECT_EQ(dlg.DoModal(), ending.modalResult) << ending.command;
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        EXPECT_EQ(PendingQuitCode(), ending.exitCode);
+    }
+}
+
+struct Found {
+    DWORD process;
+    HWND window;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
+    auto* found = reinterpret_cast<Found*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != found->process || !::IsWindowVisible(window) || ::GetMenu(window) == nullptr) return TRUE;
+    found->window = window;
+    return FALSE;
+}
+
+TEST(AppTest, ProgramExitsWith18AfterExitAnd0AfterClose) {
+    for (const Ending& ending : kEndings) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string commandLine = "\"" + ProgramPath() + "\"";
+        ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &process))
+            << commandLine;
+        Found found{process.dwProcessId, nullptr};
+        for (int i = 0; i < 1000 && found.window == nullptr; ++i) {
+            ::Sleep(20);
+            ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+        }
+        ASSERT_NE(found.window, nullptr);
+        EXPECT_EQ(GetWindowTextString(found.window), "Morvane");
+        ::PostMessageA(found.window, WM_COMMAND, ending.command, 0);
+        EXPECT_EQ(::WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+        DWORD code = 0;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        EXPECT_EQ(code, static_cast<DWORD>(ending.exitCode)) << ending.command;
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+}
+
+}  // namespace
+}  // namespace morvane::gui_test

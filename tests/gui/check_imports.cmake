@@ -1,0 +1,17 @@
+# Fails unless the program imports from system DLLs only (no MinGW runtime
+# DLLs). Usage: cmake -DOBJDUMP=... -DPROGRAM=... -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+set(system comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system)
+    message(FATAL_ERROR "${PROGRAM} imports ${dll}")
+  endif()
+endforeach()
+message(STATUS "imports: ${imports}")

@@ -1,0 +1,126 @@
+// Jobs started from the main dialog: real encodes and decodes on a worker,
+// what the dialog shows meanwhile, and closing it while a job is in its checks.
+#include <gtest/gtest.h>
+
+#include "gui_support.h"
+#include "resource.h"
+#include "test_files.h"
+
+namespace morvane::gui_test {
+namespace {
+
+constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
+
+class JobTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
+    HWND Dlg() const { return dlg.m_hWnd; }
+
+    // Starts a job on the two paths and waits until its worker has returned.
+    void RunJob(const std::string& source, const std::string& folder) {
+        SetControlText(Dlg(), IDC_SOURCE_PATH, source);
+        SetControlText(Dlg(), IDC_TARGET_FOLDER, folder);
+        dlg.positions.clear();
+        dlg.duringWork.clear();
+        Click(Dlg(), IDOK);
+        ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
+    }
+
+    void ExpectFinishedWithFullBar() {
+        ASSERT_FALSE(dlg.positions.empty());
+        for (std::size_t i = 1; i < dlg.positions.size(); ++i) EXPECT_LT(dlg.positions[i - 1], dlg.positions[i]);
+        EXPECT_EQ(dlg.positions.back(), kSourceSize / 4096 + 1);
+        PBRANGE range{};
+        ::SendDlgItemMessageA(Dlg(), IDC_PROGRESS, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        EXPECT_EQ(range.iHigh, static_cast<int>(kSourceSize / 4096));
+        EXPECT_EQ(::SendDlgItemMessageA(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0), range.iHigh);
+
+        ASSERT_EQ(dlg.duringWork.size(), 1u);
+        const auto& during = dlg.duringWork[0];
+        EXPECT_EQ(during.enabled, std::vector<BOOL>(6, FALSE));
+        EXPECT_TRUE(during.closeItemGrayed);
+        EXPECT_EQ(during.busy, TRUE);
+        const auto after = dlg.States();
+        EXPECT_EQ(after.enabled, std::vector<BOOL>(6, TRUE));
+        EXPECT_FALSE(after.closeItemGrayed);
+        EXPECT_EQ(after.busy, FALSE);
+    }
+
+    test::TempFolder temp;
+    CRecordingCodecDlg dlg;
+};
+
+TEST_F(JobTest, EncodeThenDecodeRestoresTheFile) {
+    const test::Bytes original = test::PatternBytes(kSourceSize);
+    test::WriteBytes(temp / "data.bin", original);
+    const std::string encoded = temp.MakeFolder("encoded");
+    const std::string decoded = temp.MakeFolder("decoded");
+    DialogWatcher watcher;
+
+    // Escape and the Close button's command are ignored while the job works.
+    dlg.onFirstPosition = [&] { ::SendMessageA(Dlg(), WM_COMMAND, IDCANCEL, 0); };
+    RunJob(temp / "data.bin", encoded);
+    ASSERT_NE(Dlg(), nullptr);
+    ExpectFinishedWithFullBar();
+    ASSERT_EQ(test::ListNames(encoded), std::vector<std::string>{"data.~mq"});
+
+    dlg.onFirstPosition = nullptr;
+    ::SendMessageA(Dlg(), WM_COMMAND, ID_FILE_DECODE, 0);
+    RunJob(encoded + "/data.~mq", decoded);
+    ExpectFinishedWithFullBar();
+    ASSERT_EQ(test::ListNames(decoded), std::vector<std::string>{"data.bin"});
+    EXPECT_EQ(test::ReadBytes(decoded + "/data.bin"), original);
+    EXPECT_TRUE(watcher.TakeTexts().empty());
+}
+
+TEST_F(JobTest, RefusalOfTheFrameIsShownAndLeavesControlsEnabled) {
+    test::WriteBytes(temp / "small.bin", test::PatternBytes(1000));
+    DialogWatcher watcher;
+    RunJob(temp / "small.bin", temp.Path());
+    EXPECT_EQ(watcher.TakeTexts(), std::vector<std::string>{"Please select the file of length >= 1MB."});
+    EXPECT_EQ(dlg.enableCalls, 1);  // only the enabling at the job's end
+    EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+    EXPECT_EQ(dlg.IsBusy(), FALSE);
+    EXPECT_EQ(test::ListNames(temp.Path()), std::vector<std::string>{"small.bin"});
+}
+
+TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
+    test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
+    const std::string out = temp.MakeFolder("out");
+    GatedPlatform platform;
+    dlg.SetJobPlatform(&platform);
+    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
+    SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
+    Click(Dlg(), IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(platform.opening, 0) == WAIT_OBJECT_0; }));
+    Click(Dlg(), IDOK);  // the job is still in its checks: the button is enabled
+    ::SetEvent(platform.release);
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
+    EXPECT_EQ(platform.opened, 1);
+    EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"data.~mq"});
+}
+
+TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
+    test::TempFolder temp;
+    test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
+    const std::string out = temp.MakeFolder("out");
+    GatedPlatform platform;
+    auto dlg = std::make_unique<CRecordingCodecDlg>();
+    dlg->SetJobPlatform(&platform);
+    ASSERT_TRUE(dlg->Create());
+    SetControlText(dlg->m_hWnd, IDC_SOURCE_PATH, temp / "data.bin");
+    SetControlText(dlg->m_hWnd, IDC_TARGET_FOLDER, out);
+    Click(dlg->m_hWnd, IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(platform.opening, 0) == WAIT_OBJECT_0; }));
+
+    Click(dlg->m_hWnd, IDCANCEL);
+    EXPECT_EQ(dlg->m_hWnd, nullptr);
+    dlg.reset();  // the dialog object is gone as well
+    ::SetEvent(platform.release);
+    ASSERT_EQ(::WaitForSingleObject(platform.finished, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(platform.created, 0);
+    EXPECT_TRUE(test::ListNames(out).empty());
+}
+
+}  // namespace
+}  // namespace morvane::gui_test

@@ -1,0 +1,229 @@
+#include "codec_dlg.h"
+
+#include <io.h>
+
+#include "about_dlg.h"
+#include "resource.h"
+#include "win/app.h"
+
+namespace {
+
+// The last keyboard message an accelerator table is offered.
+constexpr UINT kLastKeyMessage = 0x0108;
+
+constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER,
+                                IDC_BROWSE_FOLDER, IDOK, IDCANCEL};
+
+bool Exists(const std::string& path) {
+    return _access(path.c_str(), 0) == 0;
+}
+
+}  // namespace
+
+CCodecDlg::CCodecDlg(CWnd* pParent)
+    : CDialog(IDD_CODEC_DIALOG, pParent),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+CCodecDlg::~CCodecDlg() {
+    // The window goes first, while this class still handles its messages:
+    // its destruction detaches the job and takes the menu bar with it.
+    if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+    if (m_pJobRelay) m_pJobRelay->Detach();
+}
+
+void CCodecDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDOK, m_btnAction);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Text(pDX, IDC_SOURCE_PATH, m_strSourcePath);
+    DDX_Text(pDX, IDC_TARGET_FOLDER, m_strTargetFolder);
+}
+
+BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_COMMAND(ID_HELP_ABOUT, OnHelpAbout)
+    ON_COMMAND(ID_FILE_EXIT, OnFileExit)
+    ON_COMMAND_RANGE(ID_FILE_ENCODE, ID_FILE_DECODE, SetMode)
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
+END_MESSAGE_MAP()
+
+BOOL CCodecDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        const std::string about = LoadResourceString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_pFocusEdit = nullptr;
+
+    if (!m_menu.LoadMenu(IDR_MAINFRAME) || !::SetMenu(m_hWnd, m_menu.m_hMenu)) {
+        AfxMessageBox(m_hWnd, "Unable to open the Application.");
+        return FALSE;
+    }
+    ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, ID_FILE_ENCODE, MF_BYCOMMAND);
+    SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE);
+    SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER);
+    return TRUE;
+}
+
+void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon) {
+    const HWND button = GetDlgItem(nIDButton);
+    // Shared: the system frees the image with the module.
+    const HANDLE icon = ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDIcon), IMAGE_ICON, 16, 16,
+                                     LR_SHARED);
+    if (button != nullptr && icon != nullptr)
+        ::SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+void CCodecDlg::SetMode(UINT nID) {
+    ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, nID, MF_BYCOMMAND);
+    m_bEncodeMode = nID == ID_FILE_ENCODE;
+    static constexpr UINT kEncodeTexts[] = {IDS_SOURCE_LABEL_ENCODE, IDS_FOLDER_LABEL_ENCODE,
+                                            IDS_PROGRESS_LABEL_ENCODE, IDS_ACTION_ENCODE};
+    static constexpr UINT kDecodeTexts[] = {IDS_SOURCE_LABEL_DECODE, IDS_FOLDER_LABEL_DECODE,
+                                            IDS_PROGRESS_LABEL_DECODE, IDS_ACTION_DECODE};
+    static constexpr int kLabelled[] = {IDC_SOURCE_LABEL, IDC_FOLDER_LABEL, IDC_PROGRESS_LABEL, IDOK};
+    const UINT* texts = m_bEncodeMode ? kEncodeTexts : kDecodeTexts;
+    for (int i = 0; i < 4; ++i) {
+        if (const HWND control = GetDlgItem(kLabelled[i]))
+            ::SetWindowTextA(control, LoadResourceString(texts[i]).c_str());
+    }
+    m_strSourcePath.clear();
+    m_strTargetFolder.clear();
+    UpdateData(false);
+    m_progress.SetPos(0);
+}
+
+void CCodecDlg::OnOK() {
+    // One job at a time: a press while a worker lives, even one still in
+    // its checks with the button enabled, starts nothing.
+    if (IsWorkerAlive()) return;
+    UpdateData(true);
+    if (!Exists(m_strSourcePath)) {
+        ShowMessage("File not exist.");
+        return;
+    }
+    if (!Exists(m_strTargetFolder)) {
+        ShowMessage("Folder does not exist.");
+        return;
+    }
+    // The job works on copies of the paths, so the fields may change meanwhile.
+    auto request = std::make_unique<morvane::JobRequest>();
+    request->sourcePath = m_strSourcePath;
+    request->targetFolder = m_strTargetFolder;
+    request->platform = m_pJobPlatform;
+    m_bBusy = FALSE;
+    m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
+                                   std::move(request));
+}
+
+void CCodecDlg::OnCancel() {
+    // Escape and WM_CLOSE arrive here even with the Close button disabled;
+    // while a job transforms data, the dialog stays.
+    const HWND close = GetDlgItem(IDCANCEL);
+    if (close != nullptr && !::IsWindowEnabled(close)) return;
+    CDialog::OnCancel();
+}
+
+bool CCodecDlg::IsWorkerAlive() const {
+    return m_pJobRelay && !m_pJobRelay->Finished();
+}
+
+void CCodecDlg::OnDestroy() {
+    if (m_pJobRelay) m_pJobRelay->Detach();
+}
+
+LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM lParam) {
+    CJobRelay::RunCall(lParam, m_pJobRelay.get(), *this);
+    return 0;
+}
+
+bool CCodecDlg::HasWindow() const {
+    return m_hWnd != nullptr;
+}
+
+void CCodecDlg::SetBusy(bool busy) {
+    m_bBusy = busy ? TRUE : FALSE;
+}
+
+void CCodecDlg::EnableJobControls(bool enable) {
+    for (const int id : kJobControls) {
+        if (const HWND control = GetDlgItem(id)) ::EnableWindow(control, enable);
+    }
+    if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
+        ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+void CCodecDlg::SetProgressRange(std::uint32_t upper) {
+    m_progress.SetRange32(0, static_cast<int>(upper));
+}
+
+void CCodecDlg::SetProgressStep(std::uint32_t step) {
+    m_progress.SetStep(static_cast<int>(step));
+}
+
+void CCodecDlg::SetProgressPos(std::uint32_t position) {
+    m_progress.SetPos(static_cast<int>(position));
+}
+
+void CCodecDlg::ShowMessage(const std::string& text) {
+    AfxMessageBox(m_hWnd, text);
+}
+
+void CCodecDlg::ShowAboutBox() {
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+void CCodecDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+        ShowAboutBox();
+    else
+        Default();
+}
+
+void CCodecDlg::OnHelpAbout() {
+    ShowAboutBox();
+}
+
+void CCodecDlg::OnFileExit() {
+    ::PostQuitMessage(18);
+}
+
+// Minimised, the dialog draws its icon centred in the client area itself.
+void CCodecDlg::OnPaint() {
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(m_hWnd, &paint);
+    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - cxIcon + 1) / 2;
+    const int y = (client.bottom - client.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR CCodecDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+bool CCodecDlg::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= kLastKeyMessage && m_hAccel != nullptr &&
+        ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg))
+        return true;
+    return CDialog::PreTranslateMessage(pMsg);
+}

@@ -1,0 +1,74 @@
+#include "app.h"
+
+namespace {
+
+CWinApp* g_pApp = nullptr;
+
+std::string ExecutableName() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    const std::size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+}  // namespace
+
+CWinApp::CWinApp(const char* pszAppName) : m_strAppName(pszAppName ? pszAppName : ExecutableName()) {
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this) g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return FALSE;
+}
+
+int CWinApp::ExitInstance() {
+    MSG msg;
+    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
+    return 0;
+}
+
+void CWinApp::Enable3dControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+}
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+std::string AfxGetAppName() {
+    return g_pApp ? g_pApp->m_strAppName : ExecutableName();
+}
+
+HINSTANCE AfxGetResourceHandle() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return -1;
+    app->m_hInstance = hInstance;
+    // Whatever InitInstance answers, no message loop follows it here.
+    app->InitInstance();
+    return app->ExitInstance();
+}
+
+int AfxMessageBox(HWND hOwner, const std::string& text, UINT nType) {
+    // Without an icon of its own, a box gets the exclamation mark.
+    if ((nType & MB_ICONMASK) == 0 && (nType & MB_TYPEMASK) == MB_OK) nType |= MB_ICONEXCLAMATION;
+    return ::MessageBoxA(hOwner, text.c_str(), AfxGetAppName().c_str(), nType);
+}
+
+std::string LoadResourceString(UINT nID) {
+    char text[512] = {};
+    const int length = ::LoadStringA(AfxGetResourceHandle(), nID, text, sizeof text);
+    return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
