@@ -12,7 +12,7 @@ namespace morvane {
 
 class BufferedFile : public File {
 public:
-    static constexpr std::size_t kBufferSize = 512 * 1024;
+    static constexpr std::size_t kBufferSize = 1024 * 1024;
 
     std::size_t Read(void* buffer, std::size_t size) override;
     void Write(const void* data, std::size_t size) override;

@@ -58,6 +58,7 @@ void CloseQuietly(std::unique_ptr<File>& file) {
 }
 
 void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
+    const BlockTransform transform(table);
     std::uint8_t input[kBlockSize];
     std::uint8_t transformed[kBlockSize];
     std::uint32_t blocks = 0;
@@ -65,7 +66,7 @@ void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& hos
     do {
         count = source.Read(input, kBlockSize);
         if (count > 0) {
-            TransformBlock(input, transformed, count, table);
+            transform.Apply(input, transformed, count);
             output.Write(transformed, count);
             host.SetProgressPos(++blocks);
         }

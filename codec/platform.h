@@ -20,9 +20,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// An open file. Implementations buffer reads and writes themselves (a few
-// hundred KiB), so callers may work in small blocks without a system call
-// per block.
+// An open file. Implementations buffer reads and writes themselves (1 MiB),
+// so callers may work in small blocks without a system call per block.
 class File {
 public:
     virtual ~File() = default;  // closes quietly if still open
