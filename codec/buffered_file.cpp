@@ -5,7 +5,8 @@
 namespace morvane {
 
 BufferedFile::BufferedFile(std::string path)
-    : m_path(std::move(path)), m_buffer(new std::uint8_t[kBufferSize]) {}
+    : m_path(std::move(path)),
+      m_buffer(static_cast<std::uint8_t*>(::operator new[](kBufferSize, kBufferAlignment))) {}
 
 void BufferedFile::Fail(const char* what) {
     throw FileError("An error occurred while " + std::string(what) + " \"" + m_path +

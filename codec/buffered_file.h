@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <new>
 #include <string>
 
 #include "platform.h"
@@ -39,8 +40,14 @@ private:
     [[noreturn]] void Fail(const char* what);
     void Flush();
 
+    // The kernel copies to and from page-aligned memory much faster.
+    static constexpr std::align_val_t kBufferAlignment{4096};
+    struct AlignedDelete {
+        void operator()(std::uint8_t* p) const { ::operator delete[](p, kBufferAlignment); }
+    };
+
     std::string m_path;
-    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::unique_ptr<std::uint8_t[], AlignedDelete> m_buffer;
     std::size_t m_begin = 0;  // next unread byte
     std::size_t m_end = 0;    // end of read data, or of pending write data
     bool m_writing = false;
