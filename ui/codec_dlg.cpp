@@ -119,7 +119,6 @@ void CCodecDlg::OnOK() {
     auto request = std::make_unique<morvane::JobRequest>();
     request->sourcePath = m_strSourcePath;
     request->targetFolder = m_strTargetFolder;
-    request->platform = m_pJobPlatform;
     m_bBusy = FALSE;
     m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
                                    std::move(request));

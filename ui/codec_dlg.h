@@ -34,8 +34,8 @@ public:
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
     // True from a job's start until its worker has returned.
     bool IsWorkerAlive() const;
-    // Jobs use this platform instead of the system's; null: the system's.
-    void SetJobPlatform(morvane::Platform* pPlatform) { m_pJobPlatform = pPlatform; }
+    // The latest job's relay; it outlives the dialog while its worker runs.
+    std::shared_ptr<const CJobRelay> JobRelay() const { return m_pJobRelay; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -71,5 +71,4 @@ private:
     void ShowAboutBox();
 
     std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
-    morvane::Platform* m_pJobPlatform = nullptr;
 };

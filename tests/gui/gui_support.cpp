@@ -24,25 +24,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-namespace {
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-constexpr DWORD kPathEdit = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-}  // namespace
-
-const std::vector<ControlSpec> kCodecDialogControls = {
-    {IDC_SOURCE_LABEL, "Static", "File to encode:", {7, 7, 116, 8}, kLabel},
-    {IDC_SOURCE_PATH, "Edit", "", {7, 17, 172, 14}, kPathEdit},
-    {IDC_BROWSE_SOURCE, "Button", "...", {183, 17, 18, 14}, kButton | BS_ICON},
-    {IDC_FOLDER_LABEL, "Static", "Encode the file into the folder:", {7, 36, 143, 8}, kLabel},
-    {IDC_TARGET_FOLDER, "Edit", "", {7, 48, 172, 14}, kPathEdit},
-    {IDC_BROWSE_FOLDER, "Button", "...", {183, 48, 18, 14}, kButton | BS_ICON},
-    {IDC_PROGRESS_LABEL, "Static", "Encoding progress:", {7, 68, 218, 8}, kLabel},
-    {IDC_PROGRESS, "msctls_progress32", "", {7, 79, 194, 14}, WS_CHILD | WS_VISIBLE | WS_BORDER | PBS_SMOOTH},
-    {IDOK, "Button", "Encode", {217, 7, 50, 14}, kButton},  // not the default push button
-    {IDCANCEL, "Button", "Close", {217, 25, 50, 14}, kButton},
-};
-
 std::string ProgramPath() {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -134,6 +115,13 @@ CRecordingCodecDlg::ControlStates CRecordingCodecDlg::States() const {
     return states;
 }
 
+void CRecordingCodecDlg::SetBusy(bool busy) {
+    CCodecDlg::SetBusy(busy);
+    if (!busy) return;
+    ++busyCalls;
+    if (onBusy) onBusy();
+}
+
 void CRecordingCodecDlg::SetProgressPos(std::uint32_t position) {
     positions.push_back(position);
     CCodecDlg::SetProgressPos(position);
@@ -152,57 +140,6 @@ BOOL CRecordingCodecDlg::OnInitDialog() {
     const BOOL result = CCodecDlg::OnInitDialog();
     if (onInitDialog) onInitDialog(m_hWnd);
     return result;
-}
-
-namespace {
-
-// A source that signals when the job lets go of it.
-class SignallingFile final : public File {
-public:
-    SignallingFile(std::unique_ptr<File> real, HANDLE closed) : m_real(std::move(real)), m_closed(closed) {}
-    ~SignallingFile() override {
-        m_real.reset();
-        ::SetEvent(m_closed);
-    }
-    std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
-    void Write(const void* data, std::size_t size) override { m_real->Write(data, size); }
-    void Rewind() override { m_real->Rewind(); }
-    void Close() override { m_real->Close(); }
-    std::int64_t Length() override { return m_real->Length(); }
-
-private:
-    std::unique_ptr<File> m_real;
-    HANDLE m_closed;
-};
-
-}  // namespace
-
-GatedPlatform::GatedPlatform()
-    : opening(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      release(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      finished(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-
-GatedPlatform::~GatedPlatform() {
-    ::CloseHandle(opening);
-    ::CloseHandle(release);
-    ::CloseHandle(finished);
-}
-
-std::unique_ptr<File> GatedPlatform::OpenSource(const std::string& path) {
-    ++opened;
-    ::SetEvent(opening);
-    ::WaitForSingleObject(release, 30000);
-    std::unique_ptr<File> real = m_real.OpenSource(path);
-    if (!real) {
-        ::SetEvent(finished);
-        return nullptr;
-    }
-    return std::make_unique<SignallingFile>(std::move(real), finished);
-}
-
-CreateResult GatedPlatform::CreateOutput(const std::string& path) {
-    ++created;
-    return m_real.CreateOutput(path);
 }
 
 }  // namespace morvane::gui_test

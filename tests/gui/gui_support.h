@@ -13,23 +13,11 @@
 #include <vector>
 
 #include "codec_dlg.h"
-#include "platform.h"
 
 namespace morvane::gui_test {
 
 // Runs this thread's messages until `done` holds; false after `timeoutMs`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
-
-// A control of the main dialog's template; the rectangle is x, y, width
-// and height in dialog units.
-struct ControlSpec {
-    int id;
-    const char* className;
-    const char* text;
-    RECT dialogUnits;
-    DWORD style;
-};
-extern const std::vector<ControlSpec> kCodecDialogControls;
 
 // The built morvane.exe: <build>/app/morvane.exe beside <build>/tests/gui.
 std::string ProgramPath();
@@ -50,6 +38,7 @@ public:
     DialogWatcher();
     ~DialogWatcher();
     std::vector<Seen> TakeSeen();
+    // The message boxes' messages.
     std::vector<std::string> TakeTexts();
 
 private:
@@ -72,44 +61,20 @@ public:
 
     ControlStates States() const;
 
+    void SetBusy(bool busy) override;
     void SetProgressPos(std::uint32_t position) override;
     void EnableJobControls(bool enable) override;
 
-    std::vector<std::uint32_t> positions;      // as they reached the bar
-    std::vector<ControlStates> duringWork;     // at the first position
+    std::vector<std::uint32_t> positions;   // as they reached the bar
+    std::vector<ControlStates> duringWork;  // at the first position
+    int busyCalls = 0;                      // jobs that began
     int enableCalls = 0;
-    std::function<void()> onFirstPosition;     // runs once, mid-job
+    std::function<void()> onBusy;           // when a job begins its checks
+    std::function<void()> onFirstPosition;  // once the job transforms data
     std::function<void(HWND)> onInitDialog;
 
 protected:
     BOOL OnInitDialog() override;
-};
-
-// The system's platform, but opening a source waits until the test lets it,
-// and the end of the job (the source closed) is signalled.
-class GatedPlatform final : public Platform {
-public:
-    GatedPlatform();
-    ~GatedPlatform() override;
-
-    HANDLE opening;   // set when the worker asks for its source
-    HANDLE release;   // set by the test to let it open
-    HANDLE finished;  // set when the source is closed at the job's end
-    std::atomic<int> opened{0};
-    std::atomic<int> created{0};
-
-    std::unique_ptr<File> OpenSource(const std::string& path) override;
-    bool ProbeName(const std::string& path) override { return m_real.ProbeName(path); }
-    CreateResult CreateOutput(const std::string& path) override;
-    PathParts SplitPath(const std::string& path) override { return m_real.SplitPath(path); }
-    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override { return m_real.FreeSpace(folder); }
-    bool RemoveFile(const std::string& path) override { return m_real.RemoveFile(path); }
-    bool IsSeparator(char c) const override { return m_real.IsSeparator(c); }
-    char PreferredSeparator() const override { return m_real.PreferredSeparator(); }
-    std::time_t CurrentTime() override { return m_real.CurrentTime(); }
-
-private:
-    Platform& m_real = SystemPlatform();
 };
 
 }  // namespace morvane::gui_test

@@ -1,5 +1,6 @@
 // Jobs started from the main dialog: real encodes and decodes on a worker,
-// what the dialog shows meanwhile, and closing it while a job is in its checks.
+// what the dialog shows meanwhile, a second press and closing the dialog
+// while a job is in its checks.
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
@@ -87,16 +88,10 @@ TEST_F(JobTest, RefusalOfTheFrameIsShownAndLeavesControlsEnabled) {
 TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
-    GatedPlatform platform;
-    dlg.SetJobPlatform(&platform);
-    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
-    SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
-    Click(Dlg(), IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(platform.opening, 0) == WAIT_OBJECT_0; }));
-    Click(Dlg(), IDOK);  // the job is still in its checks: the button is enabled
-    ::SetEvent(platform.release);
-    ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
-    EXPECT_EQ(platform.opened, 1);
+    // The job is in its checks: the button is still enabled.
+    dlg.onBusy = [&] { Click(Dlg(), IDOK); };
+    RunJob(temp / "data.bin", out);
+    EXPECT_EQ(dlg.busyCalls, 1);
     EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"data.~mq"});
 }
 
@@ -104,21 +99,17 @@ TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
     test::TempFolder temp;
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
-    GatedPlatform platform;
     auto dlg = std::make_unique<CRecordingCodecDlg>();
-    dlg->SetJobPlatform(&platform);
     ASSERT_TRUE(dlg->Create());
-    SetControlText(dlg->m_hWnd, IDC_SOURCE_PATH, temp / "data.bin");
-    SetControlText(dlg->m_hWnd, IDC_TARGET_FOLDER, out);
-    Click(dlg->m_hWnd, IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(platform.opening, 0) == WAIT_OBJECT_0; }));
-
-    Click(dlg->m_hWnd, IDCANCEL);
-    EXPECT_EQ(dlg->m_hWnd, nullptr);
-    dlg.reset();  // the dialog object is gone as well
-    ::SetEvent(platform.release);
-    ASSERT_EQ(::WaitForSingleObject(platform.finished, 30000), WAIT_OBJECT_0);
-    EXPECT_EQ(platform.created, 0);
+    const HWND window = dlg->m_hWnd;
+    dlg->onBusy = [window] { Click(window, IDCANCEL); };
+    SetControlText(window, IDC_SOURCE_PATH, temp / "data.bin");
+    SetControlText(window, IDC_TARGET_FOLDER, out);
+    Click(window, IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
+    const auto job = dlg->JobRelay();
+    dlg.reset();  // the dialog object goes too, while the worker runs on
+    ASSERT_TRUE(PumpUntil([&] { return job->Finished(); }));
     EXPECT_TRUE(test::ListNames(out).empty());
 }
 

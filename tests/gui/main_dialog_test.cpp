@@ -1,5 +1,4 @@
-// The main dialog as its template, menu and handlers make it, driven
-// through window messages.
+// The main dialog as its handlers make it, driven through window messages.
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
@@ -16,47 +15,6 @@ protected:
 
     CRecordingCodecDlg dlg;
 };
-
-TEST_F(MainDialogTest, ControlsFollowTheTemplate) {
-    HWND control = ::GetWindow(Dlg(), GW_CHILD);
-    for (const ControlSpec& e : kCodecDialogControls) {
-        SCOPED_TRACE(e.id);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(::GetDlgCtrlID(control), e.id);
-        char className[64] = {};
-        ::GetClassNameA(control, className, sizeof className);
-        EXPECT_STRCASEEQ(className, e.className);
-        EXPECT_EQ(GetWindowTextString(control), e.text);
-        RECT want = e.dialogUnits;  // each field scaled on its own, as the dialog manager does
-        ::MapDialogRect(Dlg(), &want);
-        RECT got;
-        ::GetWindowRect(control, &got);
-        ::MapWindowPoints(nullptr, Dlg(), reinterpret_cast<POINT*>(&got), 2);
-        EXPECT_EQ(got.left, want.left);
-        EXPECT_EQ(got.top, want.top);
-        EXPECT_EQ(got.right - got.left, want.right);
-        EXPECT_EQ(got.bottom - got.top, want.bottom);
-        control = ::GetWindow(control, GW_HWNDNEXT);
-    }
-    EXPECT_EQ(control, nullptr);
-}
-
-TEST_F(MainDialogTest, WindowFollowsTheTemplate) {
-    EXPECT_EQ(GetWindowTextString(Dlg()), "Morvane");
-    const LONG style = ::GetWindowLongA(Dlg(), GWL_STYLE);
-    const LONG wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
-    EXPECT_EQ(style & wanted, wanted);
-    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
-    EXPECT_NE(::GetWindowLongA(Dlg(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-    LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Dlg(), WM_GETFONT, 0, 0)), sizeof font, &font);
-    EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
-    RECT width{0, 0, 274, 114};
-    ::MapDialogRect(Dlg(), &width);
-    RECT client;
-    ::GetClientRect(Dlg(), &client);
-    EXPECT_EQ(client.right, width.right);
-}
 
 TEST_F(MainDialogTest, IconsAndMenuBarAreSet) {
     const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));

@@ -1,17 +1,17 @@
-// The resources built into morvane.exe: dialogs, menu, strings, icons,
-// version block and manifest.
+// The resources built into morvane.exe: dialog templates, menu, strings,
+// icons, version block and manifest, read back from the program file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "resource.h"
-
 #include "gui_support.h"
+#include "resource.h"
 
 namespace morvane::gui_test {
 namespace {
@@ -24,186 +24,130 @@ protected:
     }
     void TearDown() override { ::FreeLibrary(module); }
 
-    const BYTE* Find(LPCSTR type, UINT id, DWORD* size = nullptr) const {
+    std::string Find(LPCSTR type, UINT id) const {
         const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), type);
-        if (found == nullptr) return nullptr;
-        if (size) *size = ::SizeofResource(module, found);
-        return static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+        if (found == nullptr) return {};
+        const char* data = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+        return std::string(data, ::SizeofResource(module, found));
     }
 
     HMODULE module = nullptr;
 };
 
-// A dialog template as stored (DLGTEMPLATEEX, then its DLGITEMTEMPLATEEX items).
-struct DialogTemplate {
-    DWORD exStyle = 0, style = 0;
-    short cx = 0, cy = 0;
-    std::string menu, caption, font;
-    WORD points = 0;
-    std::vector<ControlSpec> items;
-    std::vector<std::string> classes, texts;  // the items' own strings
-};
-
+// Reads a DLGTEMPLATEEX and its items as lines of text, one for the dialog
+// and one per control: id, class (in lower case: the resource compiler
+// stores names in upper case, and the system ignores it), text, x, y,
+// width, height and style.
 class TemplateReader {
 public:
-    explicit TemplateReader(const BYTE* start) : m_start(start), m_p(start) {}
+    explicit TemplateReader(const std::string& data) : m_data(data) {}
+
+    std::vector<std::string> Describe() {
+        Skip(8);
+        const DWORD exStyle = Read<DWORD>(), style = Read<DWORD>();
+        const WORD count = Read<WORD>();
+        Skip(4);
+        const short cx = Read<short>(), cy = Read<short>();
+        const std::string menu = Name(), windowClass = Name(), caption = Name();
+        const WORD points = Read<WORD>();
+        Skip(4);
+        std::vector<std::string> lines{Format("\"%s\" %dx%d menu=%s font=%s,%u style=%08lx ex=%08lx", caption.c_str(),
+                                              cx, cy, menu.c_str(), Name().c_str(), points, style, exStyle)};
+        for (WORD i = 0; i < count; ++i) {
+            m_at = (m_at + 3) & ~std::size_t{3};
+            Skip(8);
+            const DWORD itemStyle = Read<DWORD>();
+            const short x = Read<short>(), y = Read<short>(), w = Read<short>(), h = Read<short>();
+            const int id = static_cast<int>(Read<DWORD>());
+            std::string itemClass = Name();
+            const std::string text = Name();
+            for (char& c : itemClass) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            Skip(Read<WORD>());
+            lines.push_back(Format("%d %s \"%s\" %d,%d,%d,%d %08lx", id, itemClass.c_str(), text.c_str(), x, y, w, h,
+                                   itemStyle));
+        }
+        return lines;
+    }
+
+private:
     template <class T>
     T Read() {
         T value;
-        std::memcpy(&value, m_p, sizeof value);
-        m_p += sizeof value;
+        std::memcpy(&value, m_data.data() + m_at, sizeof value);
+        m_at += sizeof value;
         return value;
     }
-    // A string, or an ordinal written "#<number>".
-    std::string ReadName() {
+    void Skip(std::size_t bytes) { m_at += bytes; }
+    // A string, or an ordinal written #number.
+    std::string Name() {
         const WORD first = Read<WORD>();
         if (first == 0xFFFF) return "#" + std::to_string(Read<WORD>());
         std::string name;
         for (WORD c = first; c != 0; c = Read<WORD>()) name += static_cast<char>(c);
         return name;
     }
-    void AlignToDword() { m_p = m_start + ((m_p - m_start + 3) & ~3); }
-    void Skip(std::size_t bytes) { m_p += bytes; }
+    template <class... Args>
+    static std::string Format(const char* format, Args... args) {
+        char line[256];
+        std::snprintf(line, sizeof line, format, args...);
+        return line;
+    }
 
-private:
-    const BYTE* m_start;
-    const BYTE* m_p;
+    const std::string& m_data;
+    std::size_t m_at = 0;
 };
 
-DialogTemplate ReadDialog(const BYTE* data) {
-    TemplateReader in(data);
-    DialogTemplate dialog;
-    EXPECT_EQ(in.Read<WORD>(), 1);
-    EXPECT_EQ(in.Read<WORD>(), 0xFFFF);
-    in.Read<DWORD>();
-    dialog.exStyle = in.Read<DWORD>();
-    dialog.style = in.Read<DWORD>();
-    const WORD count = in.Read<WORD>();
-    in.Skip(4);
-    dialog.cx = in.Read<short>();
-    dialog.cy = in.Read<short>();
-    dialog.menu = in.ReadName();
-    in.ReadName();
-    dialog.caption = in.ReadName();
-    dialog.points = in.Read<WORD>();
-    in.Skip(4);
-    dialog.font = in.ReadName();
-    dialog.classes.resize(count);
-    dialog.texts.resize(count);
-    for (WORD i = 0; i < count; ++i) {
-        in.AlignToDword();
-        ControlSpec item{};
-        in.Read<DWORD>();
-        in.Read<DWORD>();
-        item.style = in.Read<DWORD>();
-        item.dialogUnits.left = in.Read<short>();
-        item.dialogUnits.top = in.Read<short>();
-        item.dialogUnits.right = in.Read<short>();
-        item.dialogUnits.bottom = in.Read<short>();
-        item.id = static_cast<int>(in.Read<DWORD>());
-        dialog.classes[i] = in.ReadName();
-        dialog.texts[i] = in.ReadName();
-        in.Skip(in.Read<WORD>());
-        dialog.items.push_back(item);
+TEST_F(ResourcesTest, DialogTemplates) {
+    // Classes #128 button, #129 edit, #130 static. Styles: 5xxxxxxx is a visible
+    // child; 0002 group, 0001 tab stop, 0080 (edit) auto-scroll, 0040 (button)
+    // icon, 0080 (static) no prefix; 0080 0000 border.
+    EXPECT_EQ(TemplateReader(Find(RT_DIALOG, IDD_CODEC_DIALOG)).Describe(),
+              (std::vector<std::string>{
+                  "\"Morvane\" 274x114 menu= font=MS Sans Serif,8 style=90ca00c0 ex=00040000",
+                  "1009 #130 \"File to encode:\" 7,7,116,8 50020000",
+                  "1000 #129 \"\" 7,17,172,14 50810080",
+                  "1001 #128 \"...\" 183,17,18,14 50010040",
+                  "1010 #130 \"Encode the file into the folder:\" 7,36,143,8 50020000",
+                  "1002 #129 \"\" 7,48,172,14 50810080",
+                  "1003 #128 \"...\" 183,48,18,14 50010040",
+                  "1011 #130 \"Encoding progress:\" 7,68,218,8 50020000",
+                  "1007 msctls_progress32 \"\" 7,79,194,14 50800001",
+                  "1 #128 \"Encode\" 217,7,50,14 50010000",
+                  "2 #128 \"Close\" 217,25,50,14 50010000",
+              }));
+    const auto about = TemplateReader(Find(RT_DIALOG, IDD_ABOUTBOX)).Describe();
+    ASSERT_EQ(about.size(), 6u);
+    EXPECT_EQ(about[0], "\"About Morvane\" 235x66 menu= font=MS Sans Serif,8 style=80c800c0 ex=00000000");
+    EXPECT_EQ(about[1], "-1 static \"#128\" 11,17,20,20 50000003");
+    EXPECT_EQ(about[2], "-1 #130 \"Morvane Alpha Version 0.3\" 40,10,119,8 50020080");
+    EXPECT_EQ(about[3].substr(0, 8), "-1 #130 ");
+    EXPECT_EQ(about[4], "1 #128 \"OK\" 178,7,50,14 50030001");
+    EXPECT_EQ(about[5].substr(0, 8), "-1 #130 ");
+}
+
+std::string DescribeMenu(HMENU menu) {
+    std::string text;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char label[64] = {};
+        ::GetMenuStringA(menu, i, label, sizeof label, MF_BYPOSITION);
+        if (const HMENU popup = ::GetSubMenu(menu, i))
+            text += std::string(label) + "[" + DescribeMenu(popup) + "]";
+        else if (::GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR)
+            text += "-|";
+        else
+            text += std::string(label) + "=" + std::to_string(::GetMenuItemID(menu, i)) + "|";
     }
-    return dialog;
-}
-
-void ExpectControls(const DialogTemplate& dialog, const std::vector<ControlSpec>& expected) {
-    const std::map<std::string, std::string> kClassOrdinals = {{"#128", "Button"}, {"#129", "Edit"}, {"#130", "Static"}};
-    ASSERT_EQ(dialog.items.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(i);
-        const ControlSpec& item = dialog.items[i];
-        EXPECT_EQ(item.id, expected[i].id);
-        const auto ordinal = kClassOrdinals.find(dialog.classes[i]);
-        EXPECT_STRCASEEQ((ordinal != kClassOrdinals.end() ? ordinal->second : dialog.classes[i]).c_str(),
-                         expected[i].className);
-        if (expected[i].text) {
-            EXPECT_EQ(dialog.texts[i], expected[i].text);
-        }
-        EXPECT_EQ(item.style, expected[i].style);
-        EXPECT_TRUE(::EqualRect(&item.dialogUnits, &expected[i].dialogUnits));
-    }
-}
-
-TEST_F(ResourcesTest, MainDialogTemplate) {
-    const BYTE* data = Find(RT_DIALOG, IDD_CODEC_DIALOG);
-    ASSERT_NE(data, nullptr);
-    const DialogTemplate dialog = ReadDialog(data);
-    EXPECT_EQ(dialog.style,
-              static_cast<DWORD>(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                                 WS_MINIMIZEBOX));
-    EXPECT_EQ(dialog.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
-    EXPECT_EQ(dialog.cx, 274);
-    EXPECT_EQ(dialog.cy, 114);
-    EXPECT_EQ(dialog.menu, "");
-    EXPECT_EQ(dialog.caption, "Morvane");
-    EXPECT_EQ(dialog.font, "MS Sans Serif");
-    EXPECT_EQ(dialog.points, 8);
-    ExpectControls(dialog, kCodecDialogControls);
-}
-
-TEST_F(ResourcesTest, AboutBoxTemplate) {
-    const BYTE* data = Find(RT_DIALOG, IDD_ABOUTBOX);
-    ASSERT_NE(data, nullptr);
-    const DialogTemplate dialog = ReadDialog(data);
-    EXPECT_EQ(dialog.style, static_cast<DWORD>(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU));
-    EXPECT_EQ(dialog.cx, 235);
-    EXPECT_EQ(dialog.cy, 66);
-    EXPECT_EQ(dialog.caption, "About Morvane");
-    EXPECT_EQ(dialog.font, "MS Sans Serif");
-    EXPECT_EQ(dialog.points, 8);
-    constexpr DWORD kText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-    ExpectControls(dialog, {
-        {IDC_STATIC, "Static", "#128", {11, 17, 20, 20}, WS_CHILD | WS_VISIBLE | SS_ICON},
-        {IDC_STATIC, "Static", "Morvane Alpha Version 0.3", {40, 10, 119, 8}, kText | SS_NOPREFIX},
-        {IDC_STATIC, "Static", nullptr, {40, 25, 119, 8}, kText},
-        {IDOK, "Button", "OK", {178, 7, 50, 14}, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
-        {IDC_STATIC, "Static", nullptr, {40, 42, 119, 8}, kText},
-    });
+    return text;
 }
 
 TEST_F(ResourcesTest, MenuBar) {
-    struct Item {
-        const char* text;  // null: a separator
-        UINT id;
-    };
-    const std::vector<std::pair<const char*, std::vector<Item>>> expected = {
-        {"&File", {{"Encode", ID_FILE_ENCODE}, {"Decode", ID_FILE_DECODE}, {nullptr, 0}, {"E&xit", ID_FILE_EXIT}}},
-        {"&Edit",
-         {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
-          {nullptr, 0},
-          {"Cu&t\tCtrl+X", ID_EDIT_CUT},
-          {"&Copy\tCtrl+C", ID_EDIT_COPY},
-          {"&Paste\tCtrl+V", ID_EDIT_PASTE},
-          {"&Delete\tDel", ID_EDIT_DELETE},
-          {nullptr, 0},
-          {"Select &All", ID_EDIT_SELECTALL}}},
-        {"Help", {{"About Morvane...", ID_HELP_ABOUT}}},
-    };
     const HMENU bar = ::LoadMenuA(module, MAKEINTRESOURCEA(IDR_MAINFRAME));
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(::GetMenuItemCount(bar), static_cast<int>(expected.size()));
-    auto text = [](HMENU menu, int position) {
-        char buffer[64] = {};
-        ::GetMenuStringA(menu, position, buffer, sizeof buffer, MF_BYPOSITION);
-        return std::string(buffer);
-    };
-    for (int p = 0; p < static_cast<int>(expected.size()); ++p) {
-        EXPECT_EQ(text(bar, p), expected[p].first);
-        const HMENU popup = ::GetSubMenu(bar, p);
-        const auto& items = expected[p].second;
-        ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(items.size()));
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            if (items[i].text == nullptr) {
-                EXPECT_NE(::GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR, 0u);
-                continue;
-            }
-            EXPECT_EQ(text(popup, i), items[i].text);
-            EXPECT_EQ(::GetMenuItemID(popup, i), items[i].id);
-        }
-    }
+    EXPECT_EQ(DescribeMenu(bar),
+              "&File[Encode=32771|Decode=32772|-|E&xit=32773|]"
+              "&Edit[&Undo\tCtrl+Z=57643|-|Cu&t\tCtrl+X=57635|&Copy\tCtrl+C=57634|&Paste\tCtrl+V=57637|"
+              "&Delete\tDel=32778|-|Select &All=32779|]"
+              "Help[About Morvane...=32774|]");
     ::DestroyMenu(bar);
 }
 
@@ -231,31 +175,26 @@ TEST_F(ResourcesTest, StringTable) {
 }
 
 TEST_F(ResourcesTest, IconGroups) {
-    // GRPICONDIR: 6 bytes, then 14-byte entries: width, height, colours, 0, planes, bit count, ...
-    const std::pair<UINT, std::vector<std::pair<int, int>>> expected[] = {
-        {IDR_MAINFRAME, {{32, 4}, {16, 4}, {32, 8}, {16, 8}}},
-        {IDI_BROWSE_SOURCE, {{16, 4}, {16, 8}}},
-        {IDI_BROWSE_FOLDER, {{16, 4}, {16, 8}}},
+    // GRPICONDIR: 6 bytes, then 14 per image: width, height, colours, 0, planes, bit count, ...
+    auto describe = [](const std::string& group) {
+        std::string images;
+        for (std::size_t at = 6; at + 14 <= group.size(); at += 14)
+            images += std::to_string(BYTE(group[at])) + "x" + std::to_string(BYTE(group[at + 1])) + "x" +
+                      std::to_string(BYTE(group[at + 6])) + " ";
+        return images;
     };
-    for (const auto& [id, images] : expected) {
-        const BYTE* group = Find(RT_GROUP_ICON, id);
-        ASSERT_NE(group, nullptr) << id;
-        ASSERT_EQ(group[4], images.size()) << id;
-        for (std::size_t i = 0; i < images.size(); ++i) {
-            const BYTE* entry = group + 6 + 14 * i;
-            EXPECT_EQ(entry[0], images[i].first);
-            EXPECT_EQ(entry[1], images[i].first);
-            EXPECT_EQ(entry[6], images[i].second);
-        }
-    }
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDR_MAINFRAME)), "32x32x4 16x16x4 32x32x8 16x16x8 ");
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_SOURCE)), "16x16x4 16x16x8 ");
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_FOLDER)), "16x16x4 16x16x8 ");
 }
 
 TEST_F(ResourcesTest, VersionBlock) {
-    DWORD size = 0;
-    const BYTE* resource = Find(RT_VERSION, VS_VERSION_INFO, &size);
-    ASSERT_NE(resource, nullptr);
-    // VerQueryValue wants a writable copy.
-    std::vector<BYTE> block(resource, resource + size);
+    // Read the way VerQueryValueA needs it: it writes its ANSI copies of the
+    // strings into room that GetFileVersionInfo leaves after the block.
+    const std::string program = ProgramPath();
+    std::vector<char> block(::GetFileVersionInfoSizeA(program.c_str(), nullptr));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
@@ -278,10 +217,7 @@ TEST_F(ResourcesTest, VersionBlock) {
 }
 
 TEST_F(ResourcesTest, Manifest) {
-    DWORD size = 0;
-    const BYTE* manifest = Find(RT_MANIFEST, 1, &size);
-    ASSERT_NE(manifest, nullptr);
-    const std::string text(reinterpret_cast<const char*>(manifest), size);
+    const std::string text = Find(RT_MANIFEST, 1);
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
                              "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware",
                              "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"})
