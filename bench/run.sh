@@ -55,6 +55,8 @@ for _ in $(seq "$runs"); do
 done
 declare -A results
 for name in $names; do results[$name]=$(median < "$work/$name.times"); done
+rm -f "$work/dec/"*
+decode > /dev/null
 cmp -s "$src" "$work/dec/sample.bin" || { echo "bench: decoded copy differs" >&2; exit 1; }
 
 peak_kib() {  # peak resident set of one CLI run on a file of $1 MiB

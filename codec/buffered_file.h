@@ -1,11 +1,18 @@
-// A File that keeps its own read and write buffer over a raw handle, so the
+// A File that keeps its own read and write buffers over a raw handle, so the
 // job's 4096-byte blocks cost no system call each. Each platform supplies
-// the four raw operations.
+// the raw operations.
+//
+// Writing is double-buffered: a full buffer goes to a writer thread while the
+// caller fills the other one, so the kernel's copy overlaps the caller's
+// work. A failed write is raised by the next Write or by Close.
 #pragma once
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "platform.h"
 
@@ -23,7 +30,9 @@ public:
 
 protected:
     explicit BufferedFile(std::string path);
-    // Derived destructors call CloseQuietly: the raw handle is theirs.
+    ~BufferedFile() override;
+    // Derived destructors call CloseQuietly: the raw handle is theirs, and
+    // the writer thread must be gone before it is closed.
     void CloseQuietly() noexcept;
     const std::string& Path() const { return m_path; }
 
@@ -37,21 +46,38 @@ protected:
     virtual std::string RawErrorText() = 0;
 
 private:
-    [[noreturn]] void Fail(const char* what);
-    void Flush();
-
     // The kernel copies to and from page-aligned memory much faster.
     static constexpr std::align_val_t kBufferAlignment{4096};
     struct AlignedDelete {
         void operator()(std::uint8_t* p) const { ::operator delete[](p, kBufferAlignment); }
     };
+    using Buffer = std::unique_ptr<std::uint8_t[], AlignedDelete>;
+    static Buffer NewBuffer();
+
+    std::string ErrorText(const char* what);
+    [[noreturn]] void Fail(const char* what);
+    // Hands the filled buffer to the writer thread (started on first use).
+    void QueueWrite();
+    // Waits until the writer is idle; raises the error of a failed write.
+    void AwaitWriter();
+    void StopWriter() noexcept;
+    void WriterLoop();
 
     std::string m_path;
-    std::unique_ptr<std::uint8_t[], AlignedDelete> m_buffer;
+    Buffer m_buffer;
     std::size_t m_begin = 0;  // next unread byte
-    std::size_t m_end = 0;    // end of read data, or of pending write data
-    bool m_writing = false;
+    std::size_t m_end = 0;    // end of read data, or of data to write
     bool m_open = true;
+
+    // Shared with the writer thread, under m_mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Buffer m_queued;              // a buffer being written, or null
+    std::size_t m_queuedSize = 0;
+    Buffer m_spare;               // the buffer to fill next
+    std::string m_writeError;     // set when a queued write failed
+    bool m_stopWriter = false;
+    std::thread m_writer;
 };
 
 }  // namespace morvane

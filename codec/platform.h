@@ -29,9 +29,10 @@ public:
     // Reads `size` bytes, fewer only at the end of the file; returns the
     // count read.
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
-    // Writes all `size` bytes or raises FileError.
+    // Writes all `size` bytes or raises FileError. A buffered file may
+    // raise the failure of earlier data here or at Close.
     virtual void Write(const void* data, std::size_t size) = 0;
-    // Moves the read position back to offset 0.
+    // Moves the read position of a file opened for reading back to 0.
     virtual void Rewind() = 0;
     // Flushes and closes; a second call does nothing.
     virtual void Close() = 0;

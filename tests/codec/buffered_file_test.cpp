@@ -100,10 +100,20 @@ TEST(BufferedFile, RawFailuresRaiseWithPathAndCause) {
     std::uint8_t buffer[10];
     EXPECT_THROW(source.Read(buffer, sizeof buffer), FileError);
 
+    // A full buffer is written in the background: its failure is raised by
+    // the next write once the writer has finished, and by Close at the latest.
     MemoryFile full;
     full.failWrite = true;
     const auto big = Numbered(BufferedFile::kBufferSize + 1);
-    EXPECT_THROW(full.Write(big.data(), big.size()), FileError) << "the buffer is flushed when full";
+    full.Write(big.data(), big.size());
+    EXPECT_THROW(full.Write(big.data(), big.size()), FileError);
+    EXPECT_THROW(full.Close(), FileError);
+
+    MemoryFile fullAtClose;
+    fullAtClose.failWrite = true;
+    fullAtClose.Write(big.data(), big.size());
+    EXPECT_THROW(fullAtClose.Close(), FileError);
+    EXPECT_EQ(fullAtClose.rawCloses, 1);
 
     MemoryFile closing;
     closing.failClose = true;
