@@ -144,6 +144,24 @@ TEST_F(JobFrame, SuccessfulJobDrivesTheHostInOrder) {
     EXPECT_TRUE(host.Messages().empty());
 }
 
+// A host whose window has gone (the dialog closed during the checks) stops
+// the job before any output exists, whichever job it is.
+TEST_F(JobFrame, CancelledHostStopsBeforeTheOutputIsCreated) {
+    for (const Job& job : kJobs) {
+        SCOPED_TRACE(job.name);
+        const std::string source = job.proc == EncodeThreadProc ? MakeSource("report.pdf", kMiB)
+                                                                : EncodeToOut(MakeSource("report.pdf", kMiB));
+        const std::string target = temp.MakeFolder(std::string("cancelled-") + job.name);
+        RecordingJobHost cancelled;
+        cancelled.Cancel();
+        EXPECT_EQ(Run(job.proc, cancelled, source, target), kJobStopped);
+        EXPECT_TRUE(cancelled.Messages().empty());
+        EXPECT_TRUE(ListNames(target).empty());
+        EXPECT_FALSE(cancelled.Busy());
+        EXPECT_EQ(cancelled.Calls().back(), "enable 1");
+    }
+}
+
 TEST_F(JobFrame, ProgressCountsBlocks) {
     struct Case {
         std::size_t size;

@@ -23,6 +23,10 @@ public:
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path) override;
+    bool Cancelled() const override { return m_cancelled; }
+
+    // Makes the host report that it can no longer take the job.
+    void Cancel() { m_cancelled = true; }
 
     // The calls in order, one word each: "busy 1", "enable 0", "range 256",
     // "step 1", "message", "output", and "pos" for a run of positions.
@@ -53,6 +57,7 @@ private:
     void Record(const std::string& call);
 
     bool m_hasWindow;
+    bool m_cancelled = false;
     mutable int m_callCount = 0;
     std::vector<std::string> m_calls;
     std::vector<std::string> m_messages;
