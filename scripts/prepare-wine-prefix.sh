@@ -4,7 +4,9 @@
 set -euo pipefail
 
 prefix=$(realpath -m "$1")
-marker="$prefix/.morvane-prefix-ready"
+# The marker names the recipe's revision: a prefix made by an older one is
+# made again.
+marker="$prefix/.morvane-prefix-ready-2"
 [[ -f $marker ]] && exit 0
 
 # A prefix without the marker was left half made by an interrupted run.
@@ -21,6 +23,8 @@ if ! { wineboot -i &&
        # No window manager runs on the virtual display; Wine's own
        # decorations spare about 2 s for every window hidden or destroyed.
        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
+       # A crashing test must fail at once, not wait on the crash dialog.
+       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
        wineserver -w; } >"$log" 2>&1 </dev/null; then
   cat "$log" >&2
   echo "prepare-wine-prefix: failed" >&2
