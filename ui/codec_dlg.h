@@ -1,6 +1,7 @@
 // The main dialog: the mode (encode or decode), the source file and target
-// folder, the action button that starts one job on a worker thread, the
-// progress bar and the menu bar. It is the job's host: the worker reaches it
+// folder with their pickers, the action button that starts one job on a
+// worker thread, the progress bar and the menu bar, whose Edit commands act
+// on the path field that has the focus. It is the job's host: the worker reaches it
 // only through CJobRelay, which carries each call out on this dialog's thread.
 #pragma once
 
@@ -10,6 +11,7 @@
 
 #include "job.h"
 #include "job_relay.h"
+#include "win/cmd_ui.h"
 #include "win/dialog.h"
 
 class CCodecDlg : public CDialog, public morvane::JobHost {
@@ -50,6 +52,31 @@ protected:
     void OnFileExit();
     void SetMode(UINT nID);
     void OnDestroy();
+
+    // The pickers beside the two path fields (path_selection.cpp).
+    void OnBrowseSource();
+    void OnBrowseFolder();
+    static int CALLBACK BrowseFolderCallback(HWND hWnd, UINT uMsg, LPARAM lParam, LPARAM lpData);
+
+    // Focus tracking and the Edit commands (edit_commands.cpp).
+    void OnKillFocus(HWND hNewWnd);
+    void OnSetFocusSourcePath();
+    void OnSetFocusTargetFolder();
+    void OnKillFocusPathEdit();
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditDelete();
+    void OnEditSelectAll();
+    void OnUpdateEditUndo(CCmdUI* pCmdUI);
+    void OnUpdateEditSelection(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
+    void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
+
+    // The state of the menu bar's items (menu_state.cpp).
+    void OnUpdateNotBusy(CCmdUI* pCmdUI);
+    void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu);
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
@@ -61,14 +88,26 @@ protected:
     HICON m_hIcon;
     HACCEL m_hAccel = nullptr;  // no table is loaded
     BOOL m_bEncodeMode = TRUE;
-    CWnd* m_pFocusEdit = nullptr;
-    BOOL m_bAutoDisableItems = FALSE;
+    CWnd* m_pFocusEdit = nullptr;  // one of the two below, or null
+    // On: an item without update handler that the dialog cannot carry out
+    // is greyed. Every item of this menu has an update handler, or (About) a
+    // command handler, so the menu looks the same either way; on keeps an
+    // item added without handlers from looking usable.
+    BOOL m_bAutoDisableItems = TRUE;
     CMenu m_menu;
     BOOL m_bBusy = FALSE;
 
 private:
     void SetButtonIcon(int nIDButton, UINT nIDIcon);
     void ShowAboutBox();
+    // The focused path field's window while it exists, else null.
+    HWND FocusedEdit() const;
+    void SendToFocusedEdit(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void UpdateEditItem(CCmdUI* pCmdUI, bool (*condition)(HWND edit));
+
+    // The path fields as focus targets of the Edit commands.
+    CWnd m_wndSourcePath;
+    CWnd m_wndTargetFolder;
 
     std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
 };

@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include <objbase.h>
+
 namespace {
 
 CWinApp* g_pApp = nullptr;
@@ -65,6 +67,13 @@ int AfxMessageBox(HWND hOwner, const std::string& text, UINT nType) {
     // Without an icon of its own, a box gets the exclamation mark.
     if ((nType & MB_ICONMASK) == 0 && (nType & MB_TYPEMASK) == MB_OK) nType |= MB_ICONEXCLAMATION;
     return ::MessageBoxA(hOwner, text.c_str(), AfxGetAppName().c_str(), nType);
+}
+
+void AfxEnsureComInitialized() {
+    thread_local bool initialized = false;
+    if (initialized) return;
+    // S_FALSE: the thread was in such an apartment already, which is as good.
+    initialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 }
 
 std::string LoadResourceString(UINT nID) {

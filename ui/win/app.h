@@ -40,5 +40,10 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
 
 // A modal message box with the application's name as caption.
 int AfxMessageBox(HWND hOwner, const std::string& text, UINT nType = MB_OK);
+// Joins the calling thread to a single-threaded COM apartment, once per
+// thread, as the shell's folder browser needs. The apartment lasts as long
+// as the thread: the user-interface thread lives until the process ends.
+void AfxEnsureComInitialized();
+
 // A string of the string table; empty when there is none.
 std::string LoadResourceString(UINT nID);

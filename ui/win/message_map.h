@@ -58,6 +58,18 @@ inline bool IsCommandInRange(const CMessage& m, UINT first, UINT last) {
         return true;                                                   \
     }
 
+// True when `m` asks for the state of one of the commands first..last.
+inline bool IsUpdateInRange(const CMessage& m, UINT first, UINT last) {
+    return m.message == kMsgUpdateCommandUI && first <= m.wParam && m.wParam <= last;
+}
+
+// void handler(CCmdUI* pCmdUI), for each command first..last
+#define ON_UPDATE_COMMAND_UI_RANGE(first, last, handler)              \
+    if (IsUpdateInRange(m, (first), (last))) {                        \
+        handler(reinterpret_cast<CCmdUI*>(m.lParam));                 \
+        return true;                                                  \
+    }
+
 // void handler(): notification `code` from the control `id`
 #define ON_CONTROL(code, id, handler)                                                   \
     if (m.message == WM_COMMAND && m.lParam != 0 && HIWORD(m.wParam) == (code) &&       \
@@ -95,6 +107,22 @@ inline bool IsCommandInRange(const CMessage& m, UINT first, UINT last) {
     if (m.message == WM_QUERYDRAGICON) {                              \
         m.result = reinterpret_cast<LRESULT>(OnQueryDragIcon());      \
         return true;                                                  \
+    }
+
+// void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu): a popup
+// of the window's menus is about to open; bSysMenu for the window menu
+#define ON_WM_INITMENUPOPUP()                                                       \
+    if (m.message == WM_INITMENUPOPUP) {                                            \
+        OnInitMenuPopup(reinterpret_cast<HMENU>(m.wParam), LOWORD(m.lParam),        \
+                        HIWORD(m.lParam));                                          \
+        return true;                                                                \
+    }
+
+// void OnKillFocus(HWND hNewWnd)
+#define ON_WM_KILLFOCUS()                                   \
+    if (m.message == WM_KILLFOCUS) {                        \
+        OnKillFocus(reinterpret_cast<HWND>(m.wParam));      \
+        return true;                                        \
     }
 
 // void OnDestroy()

@@ -1,0 +1,79 @@
+// The pickers beside the two path fields. A confirmed choice replaces one
+// member, and both members are then written back into the fields, having
+// first been read from them: text typed into the other field survives.
+// Cancelling changes nothing.
+#include "codec_dlg.h"
+
+#include <shlobj.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "resource.h"
+#include "win/app.h"
+#include "win/file_dialog.h"
+
+namespace {
+
+constexpr char kEncodeFilter[] = "All Files (*.*)|*.*|";
+constexpr char kDecodeFilter[] = "Encoded Files (*.~mq)|*.~mq|All Files (*.*)|*.*||";
+// Only an existing file can be confirmed; the overwrite prompt belongs to
+// save dialogs and changes nothing here.
+constexpr DWORD kSourceFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST;
+constexpr char kBrowseTitle[] = "Browse for Folder";
+// The display name the browser writes, then the chosen folder's path.
+constexpr std::size_t kFolderBufferSize = 1024 + 1;
+
+struct CoTaskMemFreer {
+    void operator()(void* memory) const { ::CoTaskMemFree(memory); }
+};
+
+}  // namespace
+
+void CCodecDlg::OnBrowseSource() {
+    // No initial folder, file name or title: the system's defaults apply.
+    CFileDialog dialog(TRUE, nullptr, nullptr, kSourceFlags, m_bEncodeMode ? kEncodeFilter : kDecodeFilter, this);
+    if (dialog.DoModal() != IDOK) return;
+    UpdateData(true);
+    m_strSourcePath = dialog.GetPathName();
+    UpdateData(false);
+}
+
+void CCodecDlg::OnBrowseFolder() {
+    AfxEnsureComInitialized();
+    char path[kFolderBufferSize] = {};
+    BROWSEINFOA request{};
+    request.hwndOwner = m_hWnd;
+    request.pidlRoot = nullptr;  // the whole shell namespace
+    request.pszDisplayName = path;
+    request.lpszTitle = kBrowseTitle;
+    request.ulFlags = 0;  // every item can be chosen
+    request.lpfn = BrowseFolderCallback;
+    request.lParam = reinterpret_cast<LPARAM>(this);
+    using Item = std::remove_pointer_t<decltype(::SHBrowseForFolderA(&request))>;
+    const std::unique_ptr<Item, CoTaskMemFreer> item(::SHBrowseForFolderA(&request));
+    if (!item) return;
+
+    UpdateData(true);
+    // An item outside the file system (the computer, the network) has no
+    // path; the buffer then holds only its display name, and the field keeps
+    // its text.
+    if (!::SHGetPathFromIDListA(item.get(), path)) return;
+    m_strTargetFolder = path;
+    UpdateData(false);
+}
+
+// Preselects the folder the field shows on screen, typed or not.
+int CALLBACK CCodecDlg::BrowseFolderCallback(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData) {
+    const auto* dialog = reinterpret_cast<const CCodecDlg*>(lpData);
+    if (hWnd == nullptr || uMsg != BFFM_INITIALIZED || dialog == nullptr || dialog->m_hWnd == nullptr) return 0;
+    const HWND folder = dialog->GetDlgItem(IDC_TARGET_FOLDER);
+    if (folder == nullptr) return 0;
+    try {
+        const std::string text = GetWindowTextString(folder);
+        ::SendMessageA(hWnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    } catch (...) {
+        // Out of memory for the text: the browser keeps its own selection.
+    }
+    return 0;
+}
