@@ -44,17 +44,20 @@ decode() { "$cli" decode "$work/sample.~mq" "$work/dec"; }
 
 mkdir "$work/dec"
 "$cli" encode "$src" "$work" > /dev/null  # the container to decode; warms the cache
-names="copy table encode decode"
-# Rounds interleave the commands, so a slow spell of the machine hits all alike.
-for _ in $(seq "$runs"); do
-    for name in $names; do
+names=(copy table encode decode)
+# Rounds interleave the commands, each round starting with the next one, so
+# a slow spell of the machine, or the clean-up after one command's output,
+# does not always fall on the same command.
+for round in $(seq 0 $((runs - 1))); do
+    for i in 0 1 2 3; do
+        name=${names[$(((round + i) % 4))]}
         rm -f "$work/copy.bin" "$work/tr.bin" "$work/out/"* "$work/dec/"*
         sync  # start each run with no earlier write still being flushed
         seconds "$name" >> "$work/$name.times"
     done
 done
 declare -A results
-for name in $names; do results[$name]=$(median < "$work/$name.times"); done
+for name in "${names[@]}"; do results[$name]=$(median < "$work/$name.times"); done
 rm -f "$work/dec/"*
 decode > /dev/null
 cmp -s "$src" "$work/dec/sample.bin" || { echo "bench: decoded copy differs" >&2; exit 1; }

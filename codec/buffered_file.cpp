@@ -10,10 +10,6 @@ BufferedFile::Buffer BufferedFile::NewBuffer() {
 
 BufferedFile::BufferedFile(std::string path) : m_path(std::move(path)), m_buffer(NewBuffer()) {}
 
-BufferedFile::~BufferedFile() {
-    StopWriter();
-}
-
 std::string BufferedFile::ErrorText(const char* what) {
     return "An error occurred while " + std::string(what) + " \"" + m_path + "\": " + RawErrorText();
 }
@@ -22,17 +18,16 @@ void BufferedFile::Fail(const char* what) {
     throw FileError(ErrorText(what));
 }
 
+void BufferedFile::AwaitTransfer() {
+    m_transfer.Wait();
+    if (!m_transferError.empty()) throw FileError(m_transferError);
+}
+
 std::size_t BufferedFile::Read(void* buffer, std::size_t size) {
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        if (m_begin == m_end) {
-            std::size_t count = 0;
-            if (!RawRead(m_buffer.get(), kBufferSize, count)) Fail("reading");
-            if (count == 0) break;
-            m_begin = 0;
-            m_end = count;
-        }
+        if (m_begin == m_end && !Refill()) break;
         const std::size_t take = std::min(size - done, m_end - m_begin);
         std::memcpy(out + done, m_buffer.get() + m_begin, take);
         m_begin += take;
@@ -41,7 +36,33 @@ std::size_t BufferedFile::Read(void* buffer, std::size_t size) {
     return done;
 }
 
+bool BufferedFile::Refill() {
+    if (!m_readingAhead) StartReadAhead();
+    AwaitTransfer();
+    // At the end nothing more is read: later calls find the same empty read.
+    if (m_otherCount == 0) return false;
+    std::swap(m_buffer, m_other);
+    m_begin = 0;
+    m_end = m_otherCount;
+    StartReadAhead();
+    return true;
+}
+
+void BufferedFile::StartReadAhead() {
+    if (!m_other) m_other = NewBuffer();
+    m_readingAhead = true;
+    m_otherCount = 0;
+    m_transfer.Start([this] {
+        std::size_t count = 0;
+        if (RawRead(m_other.get(), kBufferSize, count))
+            m_otherCount = count;
+        else
+            m_transferError = ErrorText("reading");
+    });
+}
+
 void BufferedFile::Write(const void* data, std::size_t size) {
+    m_writing = true;
     const auto* in = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         if (m_end == kBufferSize) QueueWrite();
@@ -54,51 +75,21 @@ void BufferedFile::Write(const void* data, std::size_t size) {
 }
 
 void BufferedFile::QueueWrite() {
-    AwaitWriter();
-    std::unique_lock lock(m_mutex);
-    if (!m_writer.joinable()) m_writer = std::thread(&BufferedFile::WriterLoop, this);
-    m_queuedSize = m_end;
-    m_queued = std::move(m_buffer);
-    m_buffer = m_spare ? std::move(m_spare) : NewBuffer();
+    AwaitTransfer();
+    if (!m_other) m_other = NewBuffer();
+    std::swap(m_buffer, m_other);
+    const std::size_t count = m_end;
     m_end = 0;
-    m_changed.notify_all();
-}
-
-void BufferedFile::AwaitWriter() {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_queued; });
-    if (!m_writeError.empty()) throw FileError(m_writeError);
-}
-
-void BufferedFile::WriterLoop() {
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_changed.wait(lock, [this] { return m_queued || m_stopWriter; });
-        if (!m_queued) return;
-        // Once a write has failed, later buffers are dropped: the file is
-        // already incomplete and the caller is told at its next call.
-        if (m_writeError.empty()) {
-            lock.unlock();
-            const bool written = RawWrite(m_queued.get(), m_queuedSize);
-            std::string error = written ? std::string() : ErrorText("writing");
-            lock.lock();
-            m_writeError = std::move(error);
-        }
-        m_spare = std::move(m_queued);
-        m_changed.notify_all();
-    }
-}
-
-void BufferedFile::StopWriter() noexcept {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopWriter = true;
-        m_changed.notify_all();
-    }
-    if (m_writer.joinable()) m_writer.join();
+    m_transfer.Start([this, count] {
+        if (!RawWrite(m_other.get(), count)) m_transferError = ErrorText("writing");
+    });
 }
 
 void BufferedFile::Rewind() {
+    // Whatever was read ahead is dropped, a failed read ahead included.
+    m_transfer.Wait();
+    m_transferError.clear();
+    m_readingAhead = false;
     m_begin = m_end = 0;
     if (!RawSeekStart()) Fail("seeking in");
 }
@@ -106,23 +97,22 @@ void BufferedFile::Rewind() {
 void BufferedFile::Close() {
     if (!m_open) return;
     m_open = false;
+    m_transfer.Wait();
     std::string writeError;
-    try {
-        AwaitWriter();
-        StopWriter();
-        if (m_end > 0 && !RawWrite(m_buffer.get(), m_end)) writeError = ErrorText("writing");
-        m_end = 0;
-    } catch (const FileError& error) {
-        writeError = error.what();
+    if (m_writing) {
+        writeError = m_transferError;
+        if (writeError.empty() && m_end > 0 && !RawWrite(m_buffer.get(), m_end))
+            writeError = ErrorText("writing");
     }
-    StopWriter();
+    m_end = 0;
+    m_transfer.Stop();
     const bool closed = RawClose();
     if (!writeError.empty()) throw FileError(writeError);
     if (!closed) Fail("closing");
 }
 
 void BufferedFile::CloseQuietly() noexcept {
-    StopWriter();
+    m_transfer.Stop();
     if (!m_open) return;
     m_open = false;
     RawClose();

@@ -1,20 +1,20 @@
-// A File that keeps its own read and write buffers over a raw handle, so the
-// job's 4096-byte blocks cost no system call each. Each platform supplies
-// the raw operations.
+// A File that keeps its own buffers over a raw handle, so the job's
+// 4096-byte blocks cost no system call each. Each platform supplies the raw
+// operations.
 //
-// Writing is double-buffered: a full buffer goes to a writer thread while the
-// caller fills the other one, so the kernel's copy overlaps the caller's
-// work. A failed write is raised by the next Write or by Close.
+// Both directions are double-buffered with a transfer thread: a reader gets
+// the next MiB read ahead while it consumes one, a writer fills one buffer
+// while the other is written, so the kernel's copies overlap the caller's
+// work. A read error is raised by the Read that needs the data; a failed
+// write by the next Write or by Close.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
-#include <thread>
 
 #include "platform.h"
+#include "transfer_thread.h"
 
 namespace morvane {
 
@@ -30,14 +30,13 @@ public:
 
 protected:
     explicit BufferedFile(std::string path);
-    ~BufferedFile() override;
     // Derived destructors call CloseQuietly: the raw handle is theirs, and
-    // the writer thread must be gone before it is closed.
+    // the transfer thread must be gone before it is closed.
     void CloseQuietly() noexcept;
     const std::string& Path() const { return m_path; }
 
     // Raw operations; each returns false on failure and leaves the cause
-    // for RawErrorText.
+    // for RawErrorText. Reads and writes run on the transfer thread.
     virtual bool RawRead(void* buffer, std::size_t size, std::size_t& count) = 0;
     virtual bool RawWrite(const void* data, std::size_t size) = 0;
     virtual bool RawSeekStart() = 0;
@@ -56,28 +55,27 @@ private:
 
     std::string ErrorText(const char* what);
     [[noreturn]] void Fail(const char* what);
-    // Hands the filled buffer to the writer thread (started on first use).
+    // Takes the buffer read ahead; false at the end of the file.
+    bool Refill();
+    void StartReadAhead();
+    // Hands the filled buffer to the transfer thread.
     void QueueWrite();
-    // Waits until the writer is idle; raises the error of a failed write.
-    void AwaitWriter();
-    void StopWriter() noexcept;
-    void WriterLoop();
+    // Waits for the transfer; raises the error of a failed one.
+    void AwaitTransfer();
 
     std::string m_path;
-    Buffer m_buffer;
-    std::size_t m_begin = 0;  // next unread byte
-    std::size_t m_end = 0;    // end of read data, or of data to write
+    Buffer m_buffer;          // the caller's side: data to read, or to write
+    Buffer m_other;           // the transfer's side: read ahead, or being written
+    std::size_t m_begin = 0;  // next unread byte of m_buffer
+    std::size_t m_end = 0;    // end of the data in m_buffer
+    bool m_writing = false;
+    bool m_readingAhead = false;  // a read ahead was started since the last rewind
     bool m_open = true;
-
-    // Shared with the writer thread, under m_mutex.
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    Buffer m_queued;              // a buffer being written, or null
-    std::size_t m_queuedSize = 0;
-    Buffer m_spare;               // the buffer to fill next
-    std::string m_writeError;     // set when a queued write failed
-    bool m_stopWriter = false;
-    std::thread m_writer;
+    // Set by the transfer thread; read after AwaitTransfer.
+    std::size_t m_otherCount = 0;
+    std::string m_transferError;
+    // Last, so it stops first when a file is destroyed.
+    TransferThread m_transfer;
 };
 
 }  // namespace morvane

@@ -1,0 +1,40 @@
+#include "transfer_thread.h"
+
+namespace morvane {
+
+void TransferThread::Start(std::function<void()> task) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_task; });
+    m_task = std::move(task);
+    if (!m_thread.joinable()) m_thread = std::thread(&TransferThread::Loop, this);
+    m_changed.notify_all();
+}
+
+void TransferThread::Wait() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_task; });
+}
+
+void TransferThread::Stop() noexcept {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_changed.notify_all();
+    }
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void TransferThread::Loop() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_task || m_stop; });
+        if (!m_task) return;
+        lock.unlock();
+        m_task();
+        lock.lock();
+        m_task = nullptr;
+        m_changed.notify_all();
+    }
+}
+
+}  // namespace morvane
