@@ -22,13 +22,17 @@ public:
     int rawWrites = 0;
     int rawCloses = 0;
     bool failRead = false;
+    int failReadsFrom = -1;  // raw reads from this one on fail (0 = the first)
     bool failWrite = false;
     bool failClose = false;
 
 private:
     bool RawRead(void* buffer, std::size_t size, std::size_t& count) override {
+        if (failRead || (failReadsFrom >= 0 && rawReads >= failReadsFrom)) {
+            ++rawReads;
+            return false;
+        }
         ++rawReads;
-        if (failRead) return false;
         count = std::min(size, content.size() - readPosition);
         std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(readPosition), count,
                     static_cast<std::uint8_t*>(buffer));
@@ -123,6 +127,27 @@ TEST(BufferedFile, RawFailuresRaiseWithPathAndCause) {
     } catch (const FileError& error) {
         EXPECT_STREQ(error.what(), "An error occurred while closing \"mem/file.bin\": No space left on device");
     }
+}
+
+// The next buffer is read ahead in the background: its failure belongs to
+// the read that needs its data, not to the one that started it, and a rewind
+// forgets it.
+TEST(BufferedFile, FailedReadAheadIsRaisedByTheReadThatNeedsIt) {
+    const auto data = Numbered(BufferedFile::kBufferSize + 5000);
+    MemoryFile source(data);
+    source.failReadsFrom = 1;
+    std::vector<std::uint8_t> block(4096);
+    std::size_t got = 0;
+    for (; got + block.size() <= BufferedFile::kBufferSize; got += block.size())
+        ASSERT_EQ(source.Read(block.data(), block.size()), block.size()) << got;
+    EXPECT_THROW(source.Read(block.data(), block.size()), FileError);
+
+    source.failReadsFrom = -1;
+    source.Rewind();
+    std::vector<std::uint8_t> back(data.size() + 1);
+    EXPECT_EQ(source.Read(back.data(), back.size()), data.size());
+    back.resize(data.size());
+    EXPECT_EQ(back, data);
 }
 
 }  // namespace
