@@ -73,6 +73,35 @@ void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& hos
     } while (count == kBlockSize);
 }
 
+// The work once the checks have passed: inspection, the output, the payload.
+// A file error ends it with its description and no output left behind.
+std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source,
+                              const std::string& targetFolder) {
+    std::unique_ptr<File> output;
+    std::string outputPath;
+    try {
+        if (!steps.InspectSource(source, context) || context.host.Cancelled()) return kJobStopped;
+        const std::string prefix = TargetPrefix(targetFolder, context.platform);
+        if (CreateFreeOutput(context.platform, steps, context.sourceParts, prefix, output,
+                             outputPath) == Creation::Refused) {
+            context.host.ShowMessage("Unable to create file " + outputPath);
+            return kJobStopped;
+        }
+        steps.WriteBeforePayload(*output, context);
+        CopyBlocks(source, *output, steps.Table(), context.host);
+        output->Close();
+        context.host.OutputWritten(outputPath);
+        return kJobDone;
+    } catch (const FileError& error) {
+        if (output) {
+            CloseQuietly(output);
+            context.platform.RemoveFile(outputPath);
+        }
+        context.host.ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
+        return kJobStopped;
+    }
+}
+
 }  // namespace
 
 std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
@@ -85,52 +114,28 @@ std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
 
     host->SetBusy(true);
     std::uint32_t result = kJobStopped;
-    std::unique_ptr<File> output;
-    std::string outputPath;
     std::unique_ptr<File> source = platform.OpenSource(sourcePath);
-    if (!source) {
-        host->ShowMessage("Unable to open file " + sourcePath);
+    const PathParts parts = platform.SplitPath(sourcePath);
+    const std::int64_t length = source ? source->Length() : -1;
+    std::string refusal;
+    if (!source)
+        refusal = "Unable to open file " + sourcePath;
+    else
+        refusal = CheckSizes(length, platform, request->targetFolder);
+
+    if (!refusal.empty()) {
+        host->ShowMessage(refusal);
     } else {
-        const PathParts parts = platform.SplitPath(sourcePath);
-        const std::int64_t length = source->Length();
-        const std::string refusal = CheckSizes(length, platform, request->targetFolder);
-        if (!refusal.empty()) {
-            host->ShowMessage(refusal);
-        } else {
-            host->EnableJobControls(false);
-            host->SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
-            host->SetProgressStep(1);
-            JobContext context{*host, platform, sourcePath, parts, length};
-            try {
-                if (steps.InspectSource(*source, context) && !host->Cancelled()) {
-                    const std::string prefix = TargetPrefix(request->targetFolder, platform);
-                    if (CreateFreeOutput(platform, steps, parts, prefix, output, outputPath) ==
-                        Creation::Created) {
-                        steps.WriteBeforePayload(*output, context);
-                        CopyBlocks(*source, *output, steps.Table(), *host);
-                        output->Close();
-                        output.reset();
-                        result = kJobDone;
-                        host->OutputWritten(outputPath);
-                    } else {
-                        host->ShowMessage("Unable to create file " + outputPath);
-                    }
-                }
-            } catch (const FileError& error) {
-                // No partial output is left behind: close and remove it first.
-                if (output) {
-                    CloseQuietly(output);
-                    platform.RemoveFile(outputPath);
-                }
-                host->ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
-            }
-        }
+        host->EnableJobControls(false);
+        host->SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
+        host->SetProgressStep(1);
+        JobContext context{*host, platform, sourcePath, parts, length};
+        result = TransformSource(steps, context, *source, request->targetFolder);
     }
 
     host->SetBusy(false);
     host->EnableJobControls(true);
     request.reset();
-    CloseQuietly(output);
     CloseQuietly(source);
     return result;
 }
