@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <stdexcept>
 #include <thread>
 
 #include "gui_support.h"
@@ -95,7 +94,15 @@ std::string LastName(const std::string& path) {
 
 class PathPickerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
+    void SetUp() override {
+        char folder[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, folder);
+        m_currentFolder = folder;
+        ASSERT_TRUE(dlg.Create());
+    }
+    // A chosen file makes its folder the current one, which could then not
+    // be removed.
+    void TearDown() override { ::SetCurrentDirectoryA(m_currentFolder.c_str()); }
     HWND Dlg() const { return dlg.m_hWnd; }
     // Text in both fields as typed: never exchanged into the members.
     void Type(const std::string& source, const std::string& folder) {
@@ -106,6 +113,7 @@ protected:
         return {ControlText(Dlg(), IDC_SOURCE_PATH), ControlText(Dlg(), IDC_TARGET_FOLDER)};
     }
 
+    std::string m_currentFolder;
     test::TempFolder temp;
     CRecordingCodecDlg dlg;
 };
@@ -218,38 +226,21 @@ TEST(FileDialogTest, RequestCarriesTheFilterAsNullSeparatedStrings) {
 
 constexpr char kBrowserCaption[] = "Browse for Folder";
 
-// A new folder at the root of the temporary folder's drive, removed
-// afterwards. Wine's folder browser finds a folder whose path has a name
-// beyond 8.3 in it only now and then, so every name here is a short one.
-class ShortFolder {
-public:
-    ShortFolder() {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        for (DWORD n = ::GetTickCount() % 1000000;; n = (n + 1) % 1000000) {
-            m_path = std::string(temp, 3) + "mv" + std::to_string(1000000 + n).substr(1);
-            if (::CreateDirectoryA(m_path.c_str(), nullptr)) break;
-            if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + m_path);
-        }
-    }
-    ~ShortFolder() {
+// Lists every folder on `path`, from the drive down. Wine's folder browser
+// finds a folder by its times, the last access among them, as they were
+// when the path was parsed and when the tree lists the folder. The first
+// listing of a folder created or changed since its last listing moves its
+// last access, which may then differ between the two, and the preselection
+// finds nothing. Listed once beforehand, the times stay put.
+void SettleFolders(const std::string& path) {
+    for (std::filesystem::path folder = path;; folder = folder.parent_path()) {
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        for (auto entry = std::filesystem::directory_iterator(folder, ignored);
+             entry != std::filesystem::directory_iterator(); entry.increment(ignored)) {
+        }
+        if (folder == folder.root_path() || !folder.has_relative_path()) break;
     }
-    ShortFolder(const ShortFolder&) = delete;
-    ShortFolder& operator=(const ShortFolder&) = delete;
-
-    const std::string& Path() const { return m_path; }
-    // A new sub-folder, its name at most 8 characters.
-    std::string MakeFolder(const std::string& name) const {
-        const std::string path = m_path + "\\" + name;
-        ::CreateDirectoryA(path.c_str(), nullptr);
-        return path;
-    }
-
-private:
-    std::string m_path;
-};
+}
 
 // The texts of the selected item of the browser's tree and of its parent.
 std::pair<std::string, std::string> SelectedFolder(HWND browser) {
@@ -283,8 +274,8 @@ std::vector<std::string> ChildTexts(HWND window) {
 }
 
 TEST_F(PathPickerTest, BrowserStartsOnATypedFolderAndKeepsATypedSource) {
-    const ShortFolder parent;
-    const std::string folder = parent.MakeFolder("picked");
+    const std::string folder = WindowsPath(temp.MakeFolder("picked"));
+    SettleFolders(folder);
     Type("typed source", folder);
     std::pair<std::string, std::string> selected;
     std::vector<std::string> texts;
@@ -294,14 +285,15 @@ TEST_F(PathPickerTest, BrowserStartsOnATypedFolderAndKeepsATypedSource) {
         Press(browser, IDOK);
     });
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Browse for Folder"), texts.end());  // the title
-    EXPECT_EQ(selected, std::make_pair(std::string("picked"), LastName(parent.Path())));
+    EXPECT_EQ(selected, std::make_pair(std::string("picked"), LastName(temp.Path())));
     EXPECT_EQ(Fields(), std::make_pair(std::string("typed source"), folder));
 }
 
 TEST_F(PathPickerTest, BrowserChoiceReplacesTheFolderAndKeepsATypedSource) {
-    const ShortFolder parent;
-    const std::string first = parent.MakeFolder("first");
-    const std::string second = parent.MakeFolder("second");
+    const std::string first = WindowsPath(temp.MakeFolder("first"));
+    const std::string second = WindowsPath(temp.MakeFolder("second"));
+    SettleFolders(first);
+    SettleFolders(second);
     Type("typed source", first);
     WithPicker(Dlg(), IDC_BROWSE_FOLDER, kBrowserCaption, [&](HWND browser) {
         ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(second.c_str()));
