@@ -52,6 +52,7 @@ protected:
     void OnFileExit();
     void SetMode(UINT nID);
     void OnDestroy();
+    LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
 
     // The pickers beside the two path fields (path_selection.cpp).
     void OnBrowseSource();
@@ -77,7 +78,6 @@ protected:
     // The state of the menu bar's items (menu_state.cpp).
     void OnUpdateNotBusy(CCmdUI* pCmdUI);
     void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu);
-    LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -88,7 +88,7 @@ protected:
     HICON m_hIcon;
     HACCEL m_hAccel = nullptr;  // no table is loaded
     BOOL m_bEncodeMode = TRUE;
-    CWnd* m_pFocusEdit = nullptr;  // one of the two below, or null
+    CWnd* m_pFocusEdit = nullptr;  // m_wndSourcePath, m_wndTargetFolder or null
     // On: an item without update handler that the dialog cannot carry out
     // is greyed. Every item of this menu has an update handler, or (About) a
     // command handler, so the menu looks the same either way; on keeps an

@@ -9,7 +9,6 @@
 
 #include "gui_support.h"
 #include "resource.h"
-#include "test_files.h"
 
 namespace morvane::gui_test {
 namespace {
@@ -205,30 +204,6 @@ TEST_F(EditMenuTest, BusyGreysFileAndEditItemsButNotAbout) {
     EXPECT_EQ(FileAndHelpEnabled(), (std::vector<bool>{false, false, false, true}));
     dlg.CCodecDlg::SetBusy(false);
     EXPECT_EQ(EnabledEditItems(), everything);
-    EXPECT_EQ(FileAndHelpEnabled(), std::vector<bool>(4, true));
-}
-
-TEST_F(EditMenuTest, RunningJobGreysFileAndEditItemsButNotAbout) {
-    test::TempFolder temp;
-    test::WriteBytes(temp / "data.bin", test::PatternBytes(0x100000 + 100));  // the least a job takes
-    const std::string out = temp.MakeFolder("out");
-    SetClipboard(Dlg(), "clip");
-    DialogWatcher watcher;
-    std::string during;
-    std::vector<bool> fileAndHelpDuring;
-    dlg.onFirstPosition = [&] {
-        during = EnabledEditItems();
-        fileAndHelpDuring = FileAndHelpEnabled();
-    };
-    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
-    SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
-    Focus(IDC_SOURCE_PATH);
-    Click(Dlg(), IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
-    EXPECT_TRUE(watcher.TakeTexts().empty());
-    ASSERT_FALSE(dlg.positions.empty());
-    EXPECT_EQ(during, "");
-    EXPECT_EQ(fileAndHelpDuring, (std::vector<bool>{false, false, false, true}));
     EXPECT_EQ(FileAndHelpEnabled(), std::vector<bool>(4, true));
 }
 

@@ -122,8 +122,7 @@ protected:
 
 struct FileTypes {
     std::vector<std::string> names;
-    int selected = -1;
-    bool operator==(const FileTypes&) const = default;
+    int selected = -1;  // the one in force
 };
 
 FileTypes ReadFileTypes(HWND picker) {
