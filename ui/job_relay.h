@@ -55,6 +55,7 @@ private:
     using Clock = std::chrono::steady_clock;
     // About 30 updates of the bar a second at most.
     static constexpr Clock::duration kProgressInterval = std::chrono::milliseconds(33);
+    static constexpr std::uint32_t kClockBlocks = 16;
 
     void Forward(const std::function<void(morvane::JobHost&)>& run);
     void ShowProgress(std::uint32_t position, Clock::time_point now);
