@@ -18,6 +18,14 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength) {
     return 3 + 4 + 4 + LengthFieldsSize(version) + 1 + extensionLength + 2 * kKeySize;
 }
 
+bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t c = bytes[i];
+        if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
+    }
+    return true;
+}
+
 void PutLittleEndian(std::uint8_t* out, std::uint64_t value, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }

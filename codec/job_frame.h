@@ -44,4 +44,8 @@ inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;          // 1 MiB
 inline constexpr std::int64_t kGreatestSourceLength = 0x7FFFFFFFFFEFFFFF;
 inline constexpr std::size_t kFileErrorTextLimit = 1023;
 
+// The message that refuses a source of `length` bytes (-1: unknown) before
+// anything is read from it; empty when the length is acceptable.
+std::string SourceLengthRefusal(std::int64_t length);
+
 }  // namespace morvane
