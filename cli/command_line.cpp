@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "morvane_version.h"
+
 namespace morvane::cli {
 namespace {
 
@@ -109,7 +111,7 @@ std::string HelpText() {
 }
 
 std::string VersionText() {
-    return "morvane-cli " MORVANE_VERSION "\n";
+    return "morvane-cli " MORVANE_VERSION_TEXT "\n";
 }
 
 }  // namespace morvane::cli

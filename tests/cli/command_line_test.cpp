@@ -59,10 +59,6 @@ const ParseCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, ParseCommandLineTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLineTexts, VersionNamesToolAndVersion) {
-    EXPECT_EQ(VersionText(), "morvane-cli " MORVANE_VERSION "\n");
-}
-
 TEST(CommandLineTexts, UsageAndHelpShowBothCommands) {
     for (const std::string& text : {UsageText(), HelpText()}) {
         EXPECT_NE(text.find("morvane-cli encode SOURCE... FOLDER\n"), std::string::npos) << text;
