@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Morvane need: the
 # native and the MinGW-w64 compilers, CMake and Ninja, GoogleTest's sources,
-# 32-bit Wine with its fonts, a virtual display for the Windows tests, and
-# GNU time and bc for the benchmark. When everything is there already it only
-# asks dpkg, so a second run costs nothing.
+# 32-bit Wine with its fonts, a virtual display for the Windows tests,
+# GNU time and bc for the benchmark, and the tools that make and check the
+# release packages (dpkg-shlibdeps, unzip, man). When everything is there
+# already it only asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   wine wine32:i386 fonts-wine
   xvfb xauth imagemagick xdotool
   time bc
+  dpkg-dev unzip man-db
 )
 
 is_installed() {
