@@ -98,6 +98,24 @@ head -c -1 "$work/out/data.~mq" >"$work/cut.~mq"
 expect_run 1 "" "The encoded file \"$work/cut.~mq\" is damaged." "decode a cut container" -- \
     decode "$work/cut.~mq" "$work/other"
 [ -z "$(ls -A "$work/other")" ] || fail "refused jobs left files: $(ls -A "$work/other")"
+
+# info: the header's facts and the verdict decoding gives, nothing written.
+before=$(ls -A "$work" "$work/out")
+run info "$work/out/data.~mq"
+expect_status 0 "info on a sound container"
+expect_text stderr "" "info on a sound container"
+for line in "  stored extension: \".bin\"" "  payload length:   $((1048576 + 1234)) bytes" \
+    "  key:              a permutation" "  verdict:          sound"; do
+    grep -qxF "$line" "$work/stdout" || fail "info on a sound container: no [$line] in $(cat "$work/stdout")"
+done
+run info "$work/out/data.~mq" "$work/cut.~mq" "$source"
+expect_status 1 "info on refused files"
+grep -qxF "  verdict:          The encoded file \"$work/cut.~mq\" is damaged." "$work/stdout" ||
+    fail "info on a cut container: $(cat "$work/stdout")"
+run info --json "$work/out/data.~mq" "$work/missing.~mq"
+expect_status 1 "info --json"
+grep -qF '"verdict": "File not exist."' "$work/stdout" || fail "info --json: $(cat "$work/stdout")"
+[ "$(ls -A "$work" "$work/out")" = "$before" ] || fail "info wrote files"
 make_file "$work/exact.bin" 1048576
 expect_run 0 "$work/other${separator}exact.~mq" "" "exactly 1 MiB" -- encode "$work/exact.bin" "$work/other"
 
@@ -144,7 +162,8 @@ expect_run 2 "" "morvane-cli: SOURCE_DATE_EPOCH is not a number of seconds" "inv
 unset SOURCE_DATE_EPOCH
 
 # Usage errors, help and version.
-for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out"; do
+for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out" \
+    "info" "encode --json $source $work/out"; do
     # shellcheck disable=SC2086 # the words are split on purpose
     run $arguments
     expect_status 2 "usage error [$arguments]"
