@@ -1,5 +1,7 @@
-# Everything that carries the version is made from project(VERSION) here:
-# morvane_version.h (C++ and resource scripts) and the Windows manifests.
+# The version is written once, in project(VERSION). From it the build makes
+# morvane_version.h here, for the C++ code and the resource scripts; the
+# manifests (ui/, cli/) and the packages (packaging.cmake) take
+# PROJECT_VERSION directly.
 set(MORVANE_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
 
 foreach(part MAJOR MINOR PATCH TWEAK)
@@ -13,16 +15,3 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/morvane_version.h.in
 
 add_library(morvane_version INTERFACE)
 target_include_directories(morvane_version INTERFACE ${MORVANE_GENERATED_DIR})
-
-if(WIN32)
-  # A manifest names the processor it was built for.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(MORVANE_MANIFEST_PROCESSOR amd64)
-  else()
-    set(MORVANE_MANIFEST_PROCESSOR x86)
-  endif()
-  configure_file(${PROJECT_SOURCE_DIR}/res/morvane.manifest.in
-                 ${MORVANE_GENERATED_DIR}/morvane.manifest @ONLY)
-  configure_file(${PROJECT_SOURCE_DIR}/cli/morvane-cli.manifest.in
-                 ${MORVANE_GENERATED_DIR}/morvane-cli.manifest @ONLY)
-endif()

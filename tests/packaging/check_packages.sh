@@ -2,15 +2,14 @@
 # Makes the release packages from the already-built trees with CPack and
 # checks, by listing them and never installing them, that each holds what
 # it should: names, files, versions.
-# Usage: check_packages.sh CPACK VERSION LINUX_BUILD [WIN32_BUILD [WIN64_BUILD]]
+# Usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]
 # A Windows build folder that is missing or not built is skipped.
 set -u
 
-cpack=${1:?usage: check_packages.sh CPACK VERSION LINUX_BUILD [WIN32_BUILD [WIN64_BUILD]]}
+cpack=${1:?usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]}
 version=${2:?version}
 linux_build=${3:?Linux build folder}
-win32_build=${4:-}
-win64_build=${5:-}
+shift 3
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-packages.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -80,12 +79,16 @@ if [ -f "$tgz" ]; then
 fi
 
 # --- Windows: one zip per build with both programs, README and licence --
-check_zip() {  # check_zip BUILD SYSTEM
-    local build=$1 system=$2
-    if [ -z "$build" ] || [ ! -f "$build/CPackConfig.cmake" ] || [ ! -f "$build/app/morvane.exe" ]; then
-        echo "skipped: no $system build at '${build:-}'"
+check_zip() {  # check_zip BUILD
+    local build=$1
+    if [ ! -f "$build/CPackConfig.cmake" ] || [ ! -f "$build/app/morvane.exe" ]; then
+        echo "skipped: no Windows build in '$build'"
         return
     fi
+    # win32 or win64, as the build's package is named.
+    local system
+    system=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "morvane-.*-\(win[0-9]*\)")$/\1/p' "$build/CPackConfig.cmake")
+    [ -n "$system" ] || { fail "$build: the package is not named morvane-VERSION-winNN"; return; }
     package "$build" "$work/$system" || return
     local zip=$work/$system/morvane-${version}-${system}.zip top=morvane-${version}-${system}
     [ -f "$zip" ] || { fail "no $(basename "$zip"); made: $(ls "$work/$system")"; return; }
@@ -100,8 +103,9 @@ check_zip() {  # check_zip BUILD SYSTEM
     unzip -p "$zip" "$top/README.txt" | head -n1 | grep -q $'^# Morvane\r$' || fail "$system zip: README.txt lines not CRLF"
     echo "checked: $(basename "$zip")"
 }
-check_zip "$win32_build" win32
-check_zip "$win64_build" win64
+for build in "$@"; do
+    check_zip "$build"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
