@@ -1,6 +1,7 @@
 #include "container_format.h"
 
 #include <bit>
+#include <cassert>
 #include <cstring>
 
 namespace morvane {
@@ -39,6 +40,8 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes) {
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
                                       const StoredKey& key) {
     const std::string stored = extension.empty() ? std::string(kNoExtension) : extension;
+    // Its length is one byte of the header; path splitting keeps it within.
+    assert(stored.size() <= kMaxExtensionLength);
     std::vector<std::uint8_t> header(HeaderSize(kFormatVersion2, stored.size()));
     std::uint8_t* p = header.data();
     for (std::uint8_t b : kMagic) *p++ = b;
