@@ -56,6 +56,29 @@ Please select a valid encoded file." "decode a file that is no container" -- \
     expect_run 0 "$work/other${separator}exact.~mq" "" "exactly 1 MiB" -- encode "$work/exact.bin" "$work/other"
 }
 
+# info: the header's facts and the verdict decoding gives, nothing written.
+case_info() {
+    run encode "$source" "$work/out"
+    head -c -1 "$work/out/data.~mq" >"$work/cut.~mq"
+    local before
+    before=$(ls -A "$work" "$work/out")
+    run info "$work/out/data.~mq"
+    expect_status 0 "info on a sound container"
+    expect_text stderr "" "info on a sound container"
+    for line in "  stored extension: \".bin\"" "  payload length:   $((1048576 + 1234)) bytes" \
+        "  key:              a permutation" "  verdict:          sound"; do
+        grep -qxF "$line" "$work/stdout" || fail "info on a sound container: no [$line] in $(cat "$work/stdout")"
+    done
+    run info "$work/out/data.~mq" "$work/cut.~mq" "$source"
+    expect_status 1 "info on refused files"
+    grep -qxF "  verdict:          The encoded file \"$work/cut.~mq\" is damaged." "$work/stdout" ||
+        fail "info on a cut container: $(cat "$work/stdout")"
+    run info --json "$work/out/data.~mq" "$work/missing.~mq"
+    expect_status 1 "info --json"
+    grep -qF '"verdict": "File not exist."' "$work/stdout" || fail "info --json: $(cat "$work/stdout")"
+    [ "$(ls -A "$work" "$work/out")" = "$before" ] || fail "info wrote files"
+}
+
 # Several sources: one job each, in order; a failure stops none of the others.
 case_several_sources() {
     mkdir -p "$work/many"
@@ -111,7 +134,8 @@ case_fixed_second() {
 
 # Usage errors, help and version.
 case_usage() {
-    for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out"; do
+    for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out" \
+        "info" "encode --json $source $work/out"; do
         # shellcheck disable=SC2086 # the words are split on purpose
         run $arguments
         expect_status 2 "usage error [$arguments]"
