@@ -4,6 +4,9 @@
 #include "transform_kernels.h"
 
 #ifdef MORVANE_X86_KERNELS
+// GCC 12's vpermb intrinsic passes an undefined vector that -Wall takes for
+// an uninitialised variable.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
 namespace morvane::kernels {
