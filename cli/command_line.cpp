@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "block_transform.h"
+
 namespace morvane::cli {
 namespace {
 
@@ -90,7 +92,7 @@ std::string HelpText() {
 }
 
 std::string VersionText() {
-    return "morvane-cli " MORVANE_VERSION "\n";
+    return "morvane-cli " MORVANE_VERSION "\nblock transform: " + std::string(KernelName(ActiveKernel())) + "\n";
 }
 
 }  // namespace morvane::cli

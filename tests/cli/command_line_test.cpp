@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "block_transform.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -60,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParseCommandLineTest, ::testing::ValuesIn(kCases
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTexts, VersionNamesToolAndVersion) {
-    EXPECT_EQ(VersionText(), "morvane-cli " MORVANE_VERSION "\n");
+    EXPECT_EQ(VersionText(), "morvane-cli " MORVANE_VERSION "\nblock transform: " +
+                                 std::string(KernelName(ActiveKernel())) + "\n");
 }
 
 TEST(CommandLineTexts, UsageAndHelpShowBothCommands) {
