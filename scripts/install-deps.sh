@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing Morvane need: the
 # native and the MinGW-w64 compilers, CMake and Ninja, GoogleTest's sources,
 # 32-bit Wine with its fonts, a virtual display for the Windows tests, and
-# GNU time and bc for the benchmark. When everything is there already it only
+# GNU time, bc and openssl (a reference row) for the benchmark. When everything is there already it only
 # asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
@@ -10,7 +10,7 @@ packages=(
   g++ g++-mingw-w64-i686-posix cmake ninja-build googletest
   wine wine32:i386 fonts-wine
   xvfb xauth imagemagick xdotool
-  time bc
+  time bc openssl
 )
 
 is_installed() {
