@@ -80,4 +80,3 @@ private:
     // The dialog's thread only.
     std::uint32_t m_nShown = 0;
 };
-};
