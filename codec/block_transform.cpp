@@ -80,7 +80,7 @@ TransformKernel ActiveKernel() {
     return active;
 }
 
-BlockTransform::BlockTransform(const StoredKey& table, TransformKernel kernel) : m_kernel(kernel) {
+BlockTransform::BlockTransform(const ByteTable& table, TransformKernel kernel) : m_kernel(kernel) {
     m_tables.table = table;
     switch (kernel) {
 #ifdef MORVANE_X86_KERNELS

@@ -30,7 +30,7 @@ TransformKernel ActiveKernel();
 
 // The tables a kernel reads, made once per job.
 struct KernelTables {
-    alignas(64) StoredKey table{};
+    alignas(64) ByteTable table{};
     // pair (second << 8 | first) -> (table[first] << 8 | table[second]);
     // only the portable kernel has it.
     std::vector<std::uint16_t> pairs;
@@ -38,7 +38,7 @@ struct KernelTables {
 
 class BlockTransform {
 public:
-    explicit BlockTransform(const StoredKey& table, TransformKernel kernel = ActiveKernel());
+    explicit BlockTransform(const ByteTable& table, TransformKernel kernel = ActiveKernel());
     // `size` from 1 to 4096; input and output must not overlap.
     void Apply(const std::uint8_t* input, std::uint8_t* output, std::size_t size) const {
         m_apply(m_tables, input, output, size);

@@ -44,7 +44,7 @@ std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::stri
 }
 
 void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const StoredKey& table) {
+                    const ByteTable& table) {
     std::uint8_t* out = output + size;
     for (std::size_t i = 0; i < size; ++i) *--out = table[input[i]];
 }

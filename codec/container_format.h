@@ -22,7 +22,9 @@ inline constexpr std::size_t kBlockSize = 4096;
 inline constexpr std::size_t kKeySize = 256;
 inline constexpr std::size_t kMaxExtensionLength = 255;
 
-using StoredKey = std::array<std::uint8_t, kKeySize>;
+// A byte substitution: the key as stored, or its inverse for decoding.
+using ByteTable = std::array<std::uint8_t, kKeySize>;
+using StoredKey = ByteTable;
 
 // Size of the two length fields for a version: 16, 8, or 0 for a version
 // this program does not know.
@@ -43,6 +45,6 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes);
 // byte size-1-i is table[input byte i]. The same rule encodes (with the key)
 // and decodes (with the inverse table). BlockTransform does it fast.
 void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const StoredKey& table);
+                    const ByteTable& table);
 
 }  // namespace morvane
