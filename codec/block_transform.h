@@ -28,7 +28,8 @@ bool KernelSupported(TransformKernel kernel);
 // kernel, the widest supported otherwise. Decided on the first call.
 TransformKernel ActiveKernel();
 
-// The tables a kernel reads, made once per job.
+// The tables a kernel reads, made once per job. Kernels load them unaligned:
+// a stack on Windows is not always aligned as asked.
 struct KernelTables {
     alignas(64) ByteTable table{};
     // pair (second << 8 | first) -> (table[first] << 8 | table[second]);

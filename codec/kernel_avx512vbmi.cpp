@@ -24,10 +24,10 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void ApplyAvx512Vbmi(cons
                                                                              std::uint8_t* output,
                                                                              std::size_t size) {
     const std::uint8_t* table = tables.table.data();
-    const __m512i low0 = _mm512_load_si512(table);
-    const __m512i low1 = _mm512_load_si512(table + 64);
-    const __m512i high0 = _mm512_load_si512(table + 128);
-    const __m512i high1 = _mm512_load_si512(table + 192);
+    const __m512i low0 = _mm512_loadu_si512(table);
+    const __m512i low1 = _mm512_loadu_si512(table + 64);
+    const __m512i high0 = _mm512_loadu_si512(table + 128);
+    const __m512i high1 = _mm512_loadu_si512(table + 192);
     const __m512i reverse = _mm512_load_si512(kReversed);
     std::size_t i = 0;
     for (; i + 64 <= size; i += 64) {

@@ -22,7 +22,8 @@ __attribute__((target("ssse3"))) void ApplySsse3(const KernelTables& tables, con
         __m128i result = _mm_setzero_si128();
 #pragma GCC unroll 16
         for (int row = 0; row < 16; ++row) {
-            result = _mm_or_si128(result, _mm_shuffle_epi8(_mm_load_si128(rows + row), _mm_adds_epu8(index, bias)));
+            const __m128i entries = _mm_loadu_si128(rows + row);
+            result = _mm_or_si128(result, _mm_shuffle_epi8(entries, _mm_adds_epu8(index, bias)));
             index = _mm_sub_epi8(index, step);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(output + size - i - 16), _mm_shuffle_epi8(result, reverse));
@@ -45,7 +46,7 @@ __attribute__((target("avx2"))) void ApplyAvx2(const KernelTables& tables, const
         __m256i result = _mm256_setzero_si256();
 #pragma GCC unroll 16
         for (int row = 0; row < 16; ++row) {
-            const __m256i entries = _mm256_broadcastsi128_si256(_mm_load_si128(rows + row));
+            const __m256i entries = _mm256_broadcastsi128_si256(_mm_loadu_si128(rows + row));
             result = _mm256_or_si256(result, _mm256_shuffle_epi8(entries, _mm256_adds_epu8(index, bias)));
             index = _mm256_sub_epi8(index, step);
         }
