@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Times morvane-cli encode and decode of one large file against `dd bs=1M`
-# copying it and GNU `tr` applying a 256-byte table, and measures the CLI's
-# peak memory. Prints medians and ratios.
+# copying it, GNU `tr` applying a 256-byte table and `openssl enc
+# -aes-128-ctr` (a reference: real encryption), in each of two folders: a
+# tmpfs one and one on the disk, with the source in the page cache. Prints
+# median wall, user and system times and the ratios, the machine and the
+# block transform kernel, and the CLI's peak memory.
 #
 #   bench/run.sh [SIZE_MIB] [RUNS]      (defaults: 1024 MiB, 5 runs)
 #
-# Needs a Linux build (cmake --preset linux && cmake --build --preset linux)
-# and GNU time (/usr/bin/time, Debian package "time").
+# BENCH_DIRS lists the folders (default: /dev/shm and ${TMPDIR:-/var/tmp});
+# MORVANE_KERNEL forces a kernel. Needs a Linux build (cmake --preset linux
+# && cmake --build --preset linux), GNU time (/usr/bin/time), bc and openssl.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,69 +19,95 @@ size_mib=${1:-1024}
 runs=${2:-5}
 [ -x "$cli" ] || { echo "bench: no $cli; build the linux preset first" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "bench: /usr/bin/time missing (apt-get install time)" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/var/tmp}/morvane-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/out"
-src="$work/sample.bin"
-head -c $((size_mib * 1048576)) /dev/urandom > "$src"
+command -v openssl > /dev/null || { echo "bench: openssl missing (apt-get install openssl)" >&2; exit 2; }
+read -r -a dirs <<< "${BENCH_DIRS:-/dev/shm ${TMPDIR:-/var/tmp}}"
 
 # One permutation of the 256 byte values, written as tr sets of octal escapes.
 identity=$(for i in $(seq 0 255); do printf '\\%03o' "$i"; done)
 permuted=$(for i in $(seq 0 255); do printf '\\%03o' "$(( (i * 167 + 13) % 256 ))"; done)
 
-seconds() {  # runs "$@" once, prints its wall time in seconds
-    local start end
-    start=$(date +%s.%N)
-    "$@" > /dev/null
-    end=$(date +%s.%N)
-    echo "$end - $start" | bc -l
-}
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+ratio() { echo "$1 / $2" | bc -l; }
 
 # Each command writes a new file; the one of the previous run is removed,
-# and the disk brought up to date, before the clock starts.
-copy()   { dd if="$src" of="$work/copy.bin" bs=1M status=none; }
-table()  { tr "$identity" "$permuted" < "$src" > "$work/tr.bin"; }
-encode() { "$cli" encode "$src" "$work/out"; }
-decode() { "$cli" decode "$work/sample.~mq" "$work/dec"; }
+# and the disk brought up to date, before the clock starts. Each runs under
+# the command given as its arguments (the timer).
+copy()    { "$@" dd if="$src" of="$work/copy.bin" bs=1M status=none; }
+table()   { "$@" tr "$identity" "$permuted" < "$src" > "$work/tr.bin"; }
+openssl_ctr() {
+    "$@" openssl enc -aes-128-ctr -bufsize 1048576 -K 000102030405060708090a0b0c0d0e0f \
+        -iv 00000000000000000000000000000000 -in "$src" -out "$work/aes.bin"
+}
+encode()  { "$@" "$cli" encode "$src" "$work/out"; }
+decode()  { "$@" "$cli" decode "$work/sample.~mq" "$work/dec"; }
+names=(copy table openssl_ctr encode decode)
 
-mkdir "$work/dec"
-"$cli" encode "$src" "$work" > /dev/null  # the container to decode; warms the cache
-names=(copy table encode decode)
-# Rounds interleave the commands, each round starting with the next one, so
-# a slow spell of the machine, or the clean-up after one command's output,
-# does not always fall on the same command.
-for round in $(seq 0 $((runs - 1))); do
-    for i in 0 1 2 3; do
-        name=${names[$(((round + i) % 4))]}
-        rm -f "$work/copy.bin" "$work/tr.bin" "$work/out/"* "$work/dec/"*
-        sync  # start each run with no earlier write still being flushed
-        seconds "$name" >> "$work/$name.times"
+bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
+    work=$(mktemp -d "$1/morvane-bench.XXXXXX")
+    trap 'rm -rf "$work"' EXIT
+    mkdir "$work/out" "$work/dec"
+    src="$work/sample.bin"
+    head -c $((size_mib * 1048576)) /dev/urandom > "$src"
+    "$cli" encode "$src" "$work" > /dev/null  # the container to decode
+    cat "$src" "$work/sample.~mq" > /dev/null  # both in the page cache
+    local round i name n=${#names[@]}
+    # Rounds interleave the commands, each round starting with the next
+    # one, so a slow spell of the machine, or the clean-up after one
+    # command's output, does not always fall on the same command.
+    for round in $(seq 0 $((runs - 1))); do
+        for i in $(seq 0 $((n - 1))); do
+            name=${names[$(((round + i) % n))]}
+            rm -f "$work/copy.bin" "$work/tr.bin" "$work/aes.bin" "$work/out/"* "$work/dec/"*
+            sync  # start each run with no earlier write still being flushed
+            "$name" /usr/bin/time -f '%e %U %S' -o "$work/time" > /dev/null
+            read -r wall user sys < "$work/time"
+            echo "$wall" >> "$work/$name.wall"
+            echo "$user" >> "$work/$name.user"
+            echo "$sys" >> "$work/$name.sys"
+        done
     done
-done
-declare -A results
-for name in "${names[@]}"; do results[$name]=$(median < "$work/$name.times"); done
-rm -f "$work/dec/"*
-decode > /dev/null
-cmp -s "$src" "$work/dec/sample.bin" || { echo "bench: decoded copy differs" >&2; exit 1; }
+    rm -f "$work/dec/"*
+    decode > /dev/null
+    cmp -s "$src" "$work/dec/sample.bin" || { echo "bench: decoded copy differs" >&2; exit 1; }
 
-peak_kib() {  # peak resident set of one CLI run on a file of $1 MiB
-    local f="$work/peak.bin"
-    head -c $(($1 * 1048576)) /dev/zero > "$f"
-    rm -f "$work/out/"*
-    /usr/bin/time -f %M "$cli" encode "$f" "$work/out" 2>&1 >/dev/null | tail -n 1
-    rm -f "$f"
+    declare -A wall user sys
+    for name in "${names[@]}"; do
+        wall[$name]=$(median < "$work/$name.wall")
+        user[$name]=$(median < "$work/$name.user")
+        sys[$name]=$(median < "$work/$name.sys")
+    done
+    printf '%s (%s), %d MiB, %d runs each, medians:\n' "$1" "$(df -T "$1" | awk 'NR==2 {print $2}')" \
+        "$size_mib" "$runs"
+    printf '  %-22s %8s %8s %8s\n' "" "wall" "user" "sys"
+    row() { printf '  %-22s %7.3fs %7.3fs %7.3fs' "$1" "${wall[$2]}" "${user[$2]}" "${sys[$2]}"; }
+    row "dd bs=1M copy" copy; echo
+    row "tr with a table" table; echo
+    row "openssl aes-128-ctr" openssl_ctr; echo
+    for name in encode decode; do
+        row "morvane-cli $name" "$name"
+        printf '   %.2fx dd   %.2fx faster than tr   %.2fx faster than openssl\n' \
+            "$(ratio "${wall[$name]}" "${wall[copy]}")" "$(ratio "${wall[table]}" "${wall[$name]}")" \
+            "$(ratio "${wall[openssl_ctr]}" "${wall[$name]}")"
+    done
+    rm -rf "$work"
+    trap - EXIT
 }
 
-printf 'file: %d MiB, %d runs each, median wall time\n' "$size_mib" "$runs"
-printf '  dd bs=1M copy        %8.3f s\n' "${results[copy]}"
-printf '  tr with a table      %8.3f s\n' "${results[table]}"
-printf '  morvane-cli encode   %8.3f s   %.2fx dd   %.2fx faster than tr\n' "${results[encode]}" \
-    "$(echo "${results[encode]} / ${results[copy]}" | bc -l)" \
-    "$(echo "${results[table]} / ${results[encode]}" | bc -l)"
-printf '  morvane-cli decode   %8.3f s   %.2fx dd   %.2fx faster than tr\n' "${results[decode]}" \
-    "$(echo "${results[decode]} / ${results[copy]}" | bc -l)" \
-    "$(echo "${results[table]} / ${results[decode]}" | bc -l)"
+peak_kib() {  # peak resident set of one CLI run on a file of $1 MiB
+    local dir f
+    dir=$(mktemp -d "${dirs[0]}/morvane-peak.XXXXXX")
+    f="$dir/peak.bin"
+    head -c $(($1 * 1048576)) /dev/zero > "$f"
+    /usr/bin/time -f %M "$cli" encode "$f" "$dir" 2>&1 >/dev/null | tail -n 1
+    rm -rf "$dir"
+}
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
+     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "$("$cli" --version | head -n 1), $("$cli" --version | sed -n 2p)"
+for dir in "${dirs[@]}"; do
+    [ -d "$dir" ] || { echo "bench: no folder $dir, skipped" >&2; continue; }
+    bench_in "$dir"
+done
 printf 'peak memory of morvane-cli encode: %s KiB for 16 MiB, %s KiB for %d MiB\n' \
     "$(peak_kib 16)" "$(peak_kib "$size_mib")" "$size_mib"

@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "block_transform.h"
 #include "morvane_version.h"
 
 namespace morvane::cli {
@@ -111,7 +112,7 @@ std::string HelpText() {
 }
 
 std::string VersionText() {
-    return "morvane-cli " MORVANE_VERSION_TEXT "\n";
+    return "morvane-cli " MORVANE_VERSION_TEXT "\nblock transform: " + std::string(KernelName(ActiveKernel())) + "\n";
 }
 
 }  // namespace morvane::cli

@@ -1,11 +1,12 @@
 #include "buffered_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace morvane {
 
 BufferedFile::Buffer BufferedFile::NewBuffer() {
-    return Buffer(static_cast<std::uint8_t*>(::operator new[](kBufferSize, kBufferAlignment)));
+    return Buffer(static_cast<std::uint8_t*>(::operator new[](kAllocated, kBufferAlignment)));
 }
 
 BufferedFile::BufferedFile(std::string path) : m_path(std::move(path)), m_buffer(NewBuffer()) {}
@@ -36,16 +37,28 @@ std::size_t BufferedFile::Read(void* buffer, std::size_t size) {
     return done;
 }
 
-bool BufferedFile::Refill() {
+bool BufferedFile::Refill(std::size_t keep) {
     if (!m_readingAhead) StartReadAhead();
     AwaitTransfer();
     // At the end nothing more is read: later calls find the same empty read.
     if (m_otherCount == 0) return false;
+    // Data is read ahead after the spare room, which takes the kept tail.
+    std::memcpy(m_other.get() + kSpare - keep, m_buffer.get() + m_end - keep, keep);
     std::swap(m_buffer, m_other);
-    m_begin = 0;
-    m_end = m_otherCount;
+    m_begin = kSpare - keep;
+    m_end = kSpare + m_otherCount;
     StartReadAhead();
     return true;
+}
+
+std::span<const std::uint8_t> BufferedFile::ReadSpan(std::size_t size) {
+    size = std::min(size, kMaxSpan);
+    while (m_end - m_begin < size && Refill(m_end - m_begin)) {
+    }
+    const std::size_t take = std::min(size, m_end - m_begin);
+    const std::uint8_t* data = m_buffer.get() + m_begin;
+    m_begin += take;
+    return {data, take};
 }
 
 void BufferedFile::StartReadAhead() {
@@ -54,7 +67,7 @@ void BufferedFile::StartReadAhead() {
     m_otherCount = 0;
     m_transfer.Start([this] {
         std::size_t count = 0;
-        if (RawRead(m_other.get(), kBufferSize, count))
+        if (RawRead(m_other.get() + kSpare, kBufferSize, count))
             m_otherCount = count;
         else
             m_transferError = ErrorText("reading");
@@ -65,7 +78,7 @@ void BufferedFile::Write(const void* data, std::size_t size) {
     m_writing = true;
     const auto* in = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
-        if (m_end == kBufferSize) QueueWrite();
+        if (m_end >= kBufferSize) QueueWrite();
         const std::size_t take = std::min(size, kBufferSize - m_end);
         std::memcpy(m_buffer.get() + m_end, in, take);
         m_end += take;
@@ -74,12 +87,24 @@ void BufferedFile::Write(const void* data, std::size_t size) {
     }
 }
 
+std::span<std::uint8_t> BufferedFile::WriteSpan(std::size_t size) {
+    m_writing = true;
+    if (m_end >= kBufferSize) QueueWrite();
+    return {m_buffer.get() + m_end, std::min(size, kMaxSpan)};
+}
+
+void BufferedFile::CommitWrite(std::size_t count) {
+    m_end += count;
+}
+
 void BufferedFile::QueueWrite() {
     AwaitTransfer();
     if (!m_other) m_other = NewBuffer();
+    // Only the MiB goes out; what spans wrote past it starts the next buffer.
+    const std::size_t count = std::min(m_end, kBufferSize);
+    std::memcpy(m_other.get(), m_buffer.get() + count, m_end - count);
     std::swap(m_buffer, m_other);
-    const std::size_t count = m_end;
-    m_end = 0;
+    m_end -= count;
     m_transfer.Start([this, count] {
         if (!RawWrite(m_other.get(), count)) m_transferError = ErrorText("writing");
     });

@@ -7,6 +7,12 @@
 // while the other is written, so the kernel's copies overlap the caller's
 // work. A read error is raised by the Read that needs the data; a failed
 // write by the next Write or by Close.
+//
+// The spans point into these buffers. Each buffer has a block's worth of
+// spare room, so a span never breaks at a buffer's end: a reader's unread
+// tail goes before the next MiB read ahead, a writer's overflow past the MiB
+// moves to the start of the next buffer (under 4 KiB copied per MiB). Every
+// raw write but the last is exactly one MiB.
 #pragma once
 
 #include <memory>
@@ -27,6 +33,9 @@ public:
     void Rewind() override;
     void Close() override;
     std::int64_t Length() override;
+    std::span<const std::uint8_t> ReadSpan(std::size_t size) override;
+    std::span<std::uint8_t> WriteSpan(std::size_t size) override;
+    void CommitWrite(std::size_t count) override;
 
 protected:
     explicit BufferedFile(std::string path);
@@ -52,11 +61,15 @@ private:
     };
     using Buffer = std::unique_ptr<std::uint8_t[], AlignedDelete>;
     static Buffer NewBuffer();
+    // Reading: the spare room before the data; writing: after it.
+    static constexpr std::size_t kSpare = kMaxSpan;
+    static constexpr std::size_t kAllocated = kBufferSize + kSpare;
 
     std::string ErrorText(const char* what);
     [[noreturn]] void Fail(const char* what);
-    // Takes the buffer read ahead; false at the end of the file.
-    bool Refill();
+    // Takes the buffer read ahead, with the `keep` unread bytes of the
+    // current one moved before it; false at the end of the file.
+    bool Refill(std::size_t keep = 0);
     void StartReadAhead();
     // Hands the filled buffer to the transfer thread.
     void QueueWrite();

@@ -1,8 +1,6 @@
 #include "container_format.h"
 
-#include <bit>
 #include <cassert>
-#include <cstring>
 
 namespace morvane {
 
@@ -57,37 +55,9 @@ std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::stri
 }
 
 void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const StoredKey& table) {
+                    const ByteTable& table) {
     std::uint8_t* out = output + size;
     for (std::size_t i = 0; i < size; ++i) *--out = table[input[i]];
-}
-
-BlockTransform::BlockTransform(const StoredKey& table) : m_table(table), m_pairs(1u << 16) {
-    // pair (second << 8 | first) -> (table[first] << 8 | table[second]): the
-    // two bytes substituted and swapped, ready for a little-endian store.
-    for (std::uint32_t pair = 0; pair < m_pairs.size(); ++pair)
-        m_pairs[pair] = static_cast<std::uint16_t>(table[pair & 0xFF] << 8 | table[pair >> 8]);
-}
-
-void BlockTransform::Apply(const std::uint8_t* input, std::uint8_t* output, std::size_t size) const {
-    std::uint8_t* out = output + size;
-    std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        // Eight bytes per step through four pair look-ups: the first input
-        // pair becomes the last two bytes of the output word.
-        const std::uint16_t* pairs = m_pairs.data();
-        for (; i + 8 <= size; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, input + i, 8);
-            const std::uint64_t reversed = std::uint64_t{pairs[word & 0xFFFF]} << 48 |
-                                           std::uint64_t{pairs[(word >> 16) & 0xFFFF]} << 32 |
-                                           std::uint64_t{pairs[(word >> 32) & 0xFFFF]} << 16 |
-                                           std::uint64_t{pairs[word >> 48]};
-            out -= 8;
-            std::memcpy(out, &reversed, 8);
-        }
-    }
-    for (; i < size; ++i) *--out = m_table[input[i]];
 }
 
 }  // namespace morvane

@@ -22,7 +22,9 @@ inline constexpr std::size_t kBlockSize = 4096;
 inline constexpr std::size_t kKeySize = 256;
 inline constexpr std::size_t kMaxExtensionLength = 255;
 
-using StoredKey = std::array<std::uint8_t, kKeySize>;
+// A byte substitution: the key as stored, or its inverse for decoding.
+using ByteTable = std::array<std::uint8_t, kKeySize>;
+using StoredKey = ByteTable;
 
 // Size of the two length fields for a version: 16, 8, or 0 for a version
 // this program does not know.
@@ -45,20 +47,8 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes);
 
 // Turns one block of `size` bytes (1 to 4096) into its other form: output
 // byte size-1-i is table[input byte i]. The same rule encodes (with the key)
-// and decodes (with the inverse table).
+// and decodes (with the inverse table). BlockTransform does it fast.
 void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const StoredKey& table);
-
-// The same rule, fast: made once per job, it substitutes two bytes per
-// look-up through a 128 KiB table derived from the 256-entry one.
-class BlockTransform {
-public:
-    explicit BlockTransform(const StoredKey& table);
-    void Apply(const std::uint8_t* input, std::uint8_t* output, std::size_t size) const;
-
-private:
-    StoredKey m_table;
-    std::vector<std::uint16_t> m_pairs;
-};
+                    const ByteTable& table);
 
 }  // namespace morvane

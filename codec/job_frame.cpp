@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "block_copy.h"
+
 namespace morvane {
 namespace {
 
@@ -56,17 +58,11 @@ void CloseQuietly(std::unique_ptr<File>& file) {
 
 void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
     const BlockTransform transform(table);
-    std::uint8_t input[kBlockSize];
-    std::uint8_t transformed[kBlockSize];
     std::uint32_t blocks = 0;
     std::size_t count = 0;
     do {
-        count = source.Read(input, kBlockSize);
-        if (count > 0) {
-            transform.Apply(input, transformed, count);
-            output.Write(transformed, count);
-            host.SetProgressPos(++blocks);
-        }
+        count = TransformNextBlock(source, output, transform);
+        if (count > 0) host.SetProgressPos(++blocks);
     } while (count == kBlockSize);
 }
 

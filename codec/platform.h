@@ -8,8 +8,10 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -38,6 +40,22 @@ public:
     virtual void Close() = 0;
     // Length of the open file, -1 when it cannot be had.
     virtual std::int64_t Length() = 0;
+
+    // Block access without a copy: the caller reads from and writes into
+    // the file's own buffers. At most kMaxSpan bytes per call. The defaults
+    // go through Read and Write with a buffer of the file's own.
+    static constexpr std::size_t kMaxSpan = 4096;
+
+    // The next `size` bytes, fewer only at the end of the file, counted as
+    // read; valid until the next call on this file. Raises as Read does.
+    virtual std::span<const std::uint8_t> ReadSpan(std::size_t size);
+    // Room for the next `size` bytes; what CommitWrite(count) then counts
+    // as written is its first `count` bytes. Raises as Write does.
+    virtual std::span<std::uint8_t> WriteSpan(std::size_t size);
+    virtual void CommitWrite(std::size_t count);
+
+private:
+    std::vector<std::uint8_t> m_spanBuffer;
 };
 
 enum class CreateStatus { Created, AlreadyExists, Failed };

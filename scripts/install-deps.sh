@@ -4,9 +4,9 @@
 # GoogleTest's sources, 32-bit and 64-bit Wine with their fonts (32-bit Wine
 # installs everywhere but starts only where the kernel executes 32-bit
 # programs), clang with its sanitizer and libFuzzer runtimes for the fuzz
-# targets, a virtual display for the Windows tests, GNU time and bc for the
-# benchmark, and the tools that make and check the release packages
-# (dpkg-shlibdeps, unzip, man). When everything is there already it only
+# targets, a virtual display for the Windows tests, GNU time, bc and openssl
+# (a reference row) for the benchmark, and the tools that make and check the
+# release packages (dpkg-shlibdeps, unzip, man). When everything is there already it only
 # asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
@@ -15,7 +15,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick xdotool
-  time bc
+  time bc openssl
   dpkg-dev unzip man-db
 )
 

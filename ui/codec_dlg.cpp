@@ -71,6 +71,7 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_COMMAND_RANGE(ID_FILE_ENCODE, ID_FILE_DECODE, SetMode)
     ON_WM_DESTROY()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
+    ON_MESSAGE(WM_TIMER, OnTimerTick)
 END_MESSAGE_MAP()
 
 BOOL CCodecDlg::OnInitDialog() {
@@ -165,6 +166,11 @@ void CCodecDlg::OnDestroy() {
 
 LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM lParam) {
     CJobRelay::RunCall(lParam, m_pJobRelay.get(), *this);
+    return 0;
+}
+
+LRESULT CCodecDlg::OnTimerTick(WPARAM wParam, LPARAM) {
+    if (wParam == kJobProgressTimer) CJobRelay::ShowLatestProgress(m_pJobRelay.get(), *this);
     return 0;
 }
 

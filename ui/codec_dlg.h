@@ -53,6 +53,7 @@ protected:
     void SetMode(UINT nID);
     void OnDestroy();
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimerTick(WPARAM wParam, LPARAM lParam);
 
     // The pickers beside the two path fields (path_selection.cpp).
     void OnBrowseSource();

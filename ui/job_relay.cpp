@@ -31,17 +31,17 @@ void CJobRelay::Detach() {
 }
 
 bool CJobRelay::HasWindow() const {
+    return Dialog() != nullptr;
+}
+
+HWND CJobRelay::Dialog() const {
     std::lock_guard lock(m_mutex);
-    return m_hDialog != nullptr;
+    return m_hDialog;
 }
 
 void CJobRelay::Forward(const std::function<void(morvane::JobHost&)>& run) {
-    HWND dialog = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        dialog = m_hDialog;
-    }
     // Never sent under the lock: the dialog's thread takes it to detach.
+    const HWND dialog = Dialog();
     if (dialog == nullptr) return;
     const Call call{this, &run};
     ::SendMessageA(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
@@ -57,38 +57,39 @@ void CJobRelay::EnableJobControls(bool enable) {
     Forward([enable](morvane::JobHost& dialog) { dialog.EnableJobControls(enable); });
 }
 
+// The range starts the transfer of the data, so the timer starts with it.
 void CJobRelay::SetProgressRange(std::uint32_t upper) {
-    m_nUpper = upper;
-    Forward([upper](morvane::JobHost& dialog) { dialog.SetProgressRange(upper); });
+    Forward([this, upper](morvane::JobHost& dialog) {
+        dialog.SetProgressRange(upper);
+        ::SetTimer(Dialog(), kJobProgressTimer, kProgressIntervalMs, nullptr);
+    });
 }
 
 void CJobRelay::SetProgressStep(std::uint32_t step) {
     Forward([step](morvane::JobHost& dialog) { dialog.SetProgressStep(step); });
 }
 
-// The frame reports every block; the bar is told only of positions that
-// move it, at a bounded rate, and always of the last one.
+// The frame reports every block: this costs the worker one store.
 void CJobRelay::SetProgressPos(std::uint32_t position) {
-    if (position == m_nShown) return;
-    m_nPending = position;
-    m_bPending = true;
-    // The clock costs more than a block's bookkeeping: it is read once every
-    // kClockBlocks blocks, which still allows far more than 30 updates a second.
-    if (position < m_nUpper && position % kClockBlocks != 0) return;
-    const Clock::time_point now = Clock::now();
-    if (position < m_nUpper && now - m_lastShown < kProgressInterval) return;
-    ShowProgress(position, now);
+    m_nPosition.store(position, std::memory_order_relaxed);
 }
 
-void CJobRelay::ShowProgress(std::uint32_t position, Clock::time_point now) {
-    m_bPending = false;
+void CJobRelay::ShowLatestProgress(CJobRelay* current, morvane::JobHost& dialog) {
+    if (current != nullptr && current->HasWindow()) current->ShowProgress(dialog);
+}
+
+void CJobRelay::ShowProgress(morvane::JobHost& dialog) {
+    const std::uint32_t position = m_nPosition.load(std::memory_order_relaxed);
+    if (position == m_nShown) return;
     m_nShown = position;
-    m_lastShown = now;
-    Forward([position](morvane::JobHost& dialog) { dialog.SetProgressPos(position); });
+    dialog.SetProgressPos(position);
 }
 
 void CJobRelay::FlushProgress() {
-    if (m_bPending) ShowProgress(m_nPending, Clock::now());
+    Forward([this](morvane::JobHost& dialog) {
+        ::KillTimer(Dialog(), kJobProgressTimer);
+        ShowProgress(dialog);
+    });
 }
 
 void CJobRelay::ShowMessage(const std::string& text) {

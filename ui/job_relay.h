@@ -3,12 +3,16 @@
 // own thread ever touches the dialog. Once the dialog detaches (its window
 // is going), calls do nothing and the job counts as cancelled: it stops
 // before it creates any output.
+//
+// Progress is the exception: the worker only stores the latest position,
+// and the dialog's thread fetches it on a timer about 30 times a second, so
+// the worker never waits for the dialog while it transforms data. The last
+// position is handed over synchronously when the job ends.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +22,8 @@
 
 // Sent to the dialog with a call of its current job; lParam is the call.
 inline constexpr UINT WM_JOB_HOST_CALL = WM_APP + 1;
+// The dialog's timer that fetches a running job's progress.
+inline constexpr UINT_PTR kJobProgressTimer = 0x4D51;
 
 class CJobRelay final : public morvane::JobHost {
 public:
@@ -32,6 +38,9 @@ public:
     // On the dialog's thread: carries out `call` on `dialog` when it is a call
     // of `current`, the dialog's job, and the dialog has not detached.
     static void RunCall(LPARAM call, const CJobRelay* current, morvane::JobHost& dialog);
+    // On the dialog's thread, at each tick of kJobProgressTimer: shows the
+    // latest position of `current`, the dialog's job, when it has moved.
+    static void ShowLatestProgress(CJobRelay* current, morvane::JobHost& dialog);
 
     // The dialog is going: no call reaches it any more.
     void Detach();
@@ -52,23 +61,22 @@ private:
         const CJobRelay* relay;
         const std::function<void(morvane::JobHost&)>* run;
     };
-    using Clock = std::chrono::steady_clock;
     // About 30 updates of the bar a second at most.
-    static constexpr Clock::duration kProgressInterval = std::chrono::milliseconds(33);
-    static constexpr std::uint32_t kClockBlocks = 16;
+    static constexpr UINT kProgressIntervalMs = 33;
 
     void Forward(const std::function<void(morvane::JobHost&)>& run);
-    void ShowProgress(std::uint32_t position, Clock::time_point now);
+    HWND Dialog() const;
+    // On the dialog's thread: the position, if it moved the bar.
+    void ShowProgress(morvane::JobHost& dialog);
+    // Stops the timer and shows the last position.
     void FlushProgress();
 
     mutable std::mutex m_mutex;
     HWND m_hDialog;  // null once detached
     std::atomic<bool> m_bFinished{false};
 
-    // Progress, on the worker's thread only.
-    std::uint32_t m_nUpper = 0;
+    // Stored by the worker, fetched by the dialog's thread.
+    std::atomic<std::uint32_t> m_nPosition{0};
+    // The dialog's thread only.
     std::uint32_t m_nShown = 0;
-    std::uint32_t m_nPending = 0;
-    bool m_bPending = false;
-    Clock::time_point m_lastShown{};
 };

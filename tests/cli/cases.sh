@@ -152,10 +152,21 @@ case_usage() {
     run --version
     expect_status 0 "--version"
     expect_text stderr "" "--version"
+    local first kernel_line
+    first=$(head -n 1 "$work/stdout" | tr -d '\r')
     if [ -n "${EXPECTED_VERSION:-}" ]; then
-        expect_text stdout "morvane-cli $EXPECTED_VERSION" "--version"
+        [ "$first" = "morvane-cli $EXPECTED_VERSION" ] || fail "--version: $(cat "$work/stdout")"
     else
-        grep -qE '^morvane-cli [0-9]+(\.[0-9]+)*$' "$work/stdout" || fail "--version: $(cat "$work/stdout")"
+        echo "$first" | grep -qE '^morvane-cli [0-9]+(\.[0-9]+)*$' || fail "--version: $(cat "$work/stdout")"
+    fi
+    # The second line names the block transform kernel in use.
+    kernel_line=$(sed -n 2p "$work/stdout" | tr -d '\r')
+    case "$kernel_line" in
+        "block transform: "*) ;;
+        *) fail "--version: no kernel line: $(cat "$work/stdout")" ;;
+    esac
+    if [ -n "${EXPECTED_KERNEL:-}" ] && [ "$kernel_line" != "block transform: $EXPECTED_KERNEL" ]; then
+        fail "--version: $kernel_line, expected $EXPECTED_KERNEL"
     fi
 }
 

@@ -20,6 +20,7 @@ public:
     std::size_t readPosition = 0;
     int rawReads = 0;
     int rawWrites = 0;
+    std::vector<std::size_t> writeSizes;
     int rawCloses = 0;
     bool failRead = false;
     int failReadsFrom = -1;  // raw reads from this one on fail (0 = the first)
@@ -41,6 +42,7 @@ private:
     }
     bool RawWrite(const void* data, std::size_t size) override {
         ++rawWrites;
+        writeSizes.push_back(size);
         if (failWrite) return false;
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         content.insert(content.end(), bytes, bytes + size);
@@ -148,6 +150,120 @@ TEST(BufferedFile, FailedReadAheadIsRaisedByTheReadThatNeedsIt) {
     EXPECT_EQ(source.Read(back.data(), back.size()), data.size());
     back.resize(data.size());
     EXPECT_EQ(back, data);
+}
+
+// Spans: a header read or written through Read/Write first, then 4096-byte
+// spans, so block boundaries fall anywhere against the 1 MiB buffers.
+struct SpanCase {
+    const char* name;
+    std::size_t lead;    // bytes before the blocks
+    std::size_t length;  // whole file
+};
+
+class BufferedFileSpans : public ::testing::TestWithParam<SpanCase> {};
+
+TEST_P(BufferedFileSpans, ReadSpansAreWholeBlocksAcrossBuffers) {
+    const SpanCase& param = GetParam();
+    const auto data = Numbered(param.length);
+    MemoryFile source(data);
+    std::vector<std::uint8_t> back(param.lead);
+    ASSERT_EQ(source.Read(back.data(), param.lead), param.lead);
+    for (;;) {
+        const auto span = source.ReadSpan(4096);
+        back.insert(back.end(), span.begin(), span.end());
+        if (span.size() < 4096) {
+            EXPECT_EQ(back.size(), param.length) << "a short span before the end";
+            break;
+        }
+    }
+    EXPECT_EQ(back, data);
+    EXPECT_TRUE(source.ReadSpan(4096).empty());
+    const std::size_t buffers = (param.length + BufferedFile::kBufferSize - 1) / BufferedFile::kBufferSize;
+    EXPECT_EQ(source.rawReads, static_cast<int>(buffers) + 1) << "each MiB read once, then the empty read";
+}
+
+TEST_P(BufferedFileSpans, WriteSpansGoOutInWholeMiBs) {
+    const SpanCase& param = GetParam();
+    const auto data = Numbered(param.length);
+    MemoryFile output;
+    output.Write(data.data(), param.lead);
+    for (std::size_t done = param.lead; done < param.length;) {
+        const std::size_t count = std::min<std::size_t>(4096, param.length - done);
+        const auto room = output.WriteSpan(count);
+        ASSERT_EQ(room.size(), count);
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(done), count, room.begin());
+        output.CommitWrite(count);
+        done += count;
+    }
+    output.Close();
+    EXPECT_EQ(output.content, data);
+    ASSERT_FALSE(output.writeSizes.empty());
+    for (std::size_t i = 0; i + 1 < output.writeSizes.size(); ++i)
+        EXPECT_EQ(output.writeSizes[i], BufferedFile::kBufferSize) << "write " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, BufferedFileSpans,
+    ::testing::Values(SpanCase{"AlignedBlocks", 0, 2 * BufferedFile::kBufferSize},
+                      SpanCase{"AlignedWithShortLastBlock", 0, 2 * BufferedFile::kBufferSize + 100},
+                      SpanCase{"HeaderShiftsBlocks", 545, 3 * BufferedFile::kBufferSize + 3000},
+                      SpanCase{"BlockEndsOneBytePastABuffer", 4095, BufferedFile::kBufferSize + 4096},
+                      SpanCase{"SingleShortBlock", 10, 1000}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BufferedFile, SpansMixWithReadAndWrite) {
+    const auto data = Numbered(BufferedFile::kBufferSize + 9000);
+    MemoryFile output;
+    output.Write(data.data(), BufferedFile::kBufferSize - 1);
+    auto room = output.WriteSpan(4096);
+    std::copy_n(data.begin() + BufferedFile::kBufferSize - 1, 4096, room.begin());
+    output.CommitWrite(100);  // only what is committed counts
+    output.Write(data.data() + BufferedFile::kBufferSize + 99, data.size() - BufferedFile::kBufferSize - 99);
+    output.Close();
+    EXPECT_EQ(output.content, data);
+
+    MemoryFile source(data);
+    std::vector<std::uint8_t> back(BufferedFile::kBufferSize - 10);
+    source.Read(back.data(), back.size());
+    const auto span = source.ReadSpan(4096);
+    back.insert(back.end(), span.begin(), span.end());
+    std::vector<std::uint8_t> rest(data.size());
+    rest.resize(source.Read(rest.data(), rest.size()));
+    back.insert(back.end(), rest.begin(), rest.end());
+    EXPECT_EQ(back, data);
+}
+
+// The span that reaches into the failed read ahead raises its error; the
+// spans before it do not.
+TEST(BufferedFile, FailedReadAheadIsRaisedByTheSpanThatNeedsIt) {
+    MemoryFile source(Numbered(2 * BufferedFile::kBufferSize));
+    source.failReadsFrom = 1;
+    std::vector<std::uint8_t> lead(545);
+    source.Read(lead.data(), lead.size());
+    std::size_t position = lead.size();
+    for (; position + 4096 <= BufferedFile::kBufferSize; position += 4096)
+        ASSERT_EQ(source.ReadSpan(4096).size(), 4096u) << position;
+    EXPECT_THROW(source.ReadSpan(4096), FileError);
+}
+
+TEST(BufferedFile, FailedWriteIsRaisedByALaterSpanOrClose) {
+    MemoryFile output;
+    output.failWrite = true;
+    for (std::size_t done = 0; done < BufferedFile::kBufferSize; done += 4096) {
+        output.WriteSpan(4096);
+        output.CommitWrite(4096);
+    }
+    // The full buffer goes out with the next span; its failure surfaces at
+    // the span after the writer has finished, or at Close.
+    output.WriteSpan(4096);
+    output.CommitWrite(4096);
+    EXPECT_THROW(
+        for (int i = 0; i < 1000; ++i) {
+            output.WriteSpan(BufferedFile::kBufferSize >= 4096 ? 4096 : 1);
+            output.CommitWrite(4096);
+        },
+        FileError);
+    EXPECT_THROW(output.Close(), FileError);
 }
 
 }  // namespace

@@ -106,20 +106,5 @@ TEST(ContainerFormat, TransformOfOneByte) {
     EXPECT_EQ(output, 0xEF);
 }
 
-// The fast transform must agree with the byte-by-byte rule for every block
-// length, including the tails that are not a multiple of its eight-byte step.
-TEST(ContainerFormat, FastTransformMatchesTheRuleForEveryLength) {
-    const StoredKey table = AffineKey();
-    const BlockTransform transform(table);
-    std::vector<std::uint8_t> input(kBlockSize);
-    for (std::size_t i = 0; i < kBlockSize; ++i) input[i] = static_cast<std::uint8_t>(i * 131 + i / 256);
-    std::vector<std::uint8_t> expected(kBlockSize), actual(kBlockSize);
-    for (std::size_t size = 1; size <= kBlockSize; ++size) {
-        TransformBlock(input.data(), expected.data(), size, table);
-        transform.Apply(input.data(), actual.data(), size);
-        ASSERT_TRUE(std::equal(expected.begin(), expected.begin() + size, actual.begin())) << size;
-    }
-}
-
 }  // namespace
 }  // namespace morvane

@@ -11,19 +11,21 @@ public:
         : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
 
     std::size_t Read(void* buffer, std::size_t size) override {
-        const InjectedFaults& faults = m_platform.faults;
-        if (m_sawShortRead) ++m_platform.readsAfterShortRead;
         const std::size_t asked = size;
-        if (faults.readErrorAfter && m_position + size > *faults.readErrorAfter)
-            m_platform.Raise("read error", m_path);
-        if (faults.sourceEndsAfter)
-            size = static_cast<std::size_t>(
-                std::min<std::uint64_t>(size, *faults.sourceEndsAfter - std::min(m_position, *faults.sourceEndsAfter)));
+        size = Admit(size);
         const std::size_t count = size > 0 ? m_real->Read(buffer, size) : 0;
-        m_position += count;
-        m_platform.sourceBytesRead += count;
-        if (count < asked) m_sawShortRead = true;
+        Count(count, asked);
         return count;
+    }
+
+    // The same faults on the real file's spans, so the block loop's path
+    // is the one under test.
+    std::span<const std::uint8_t> ReadSpan(std::size_t size) override {
+        const std::size_t asked = std::min(size, kMaxSpan);
+        size = Admit(asked);
+        const auto span = size > 0 ? m_real->ReadSpan(size) : std::span<const std::uint8_t>{};
+        Count(span.size(), asked);
+        return span;
     }
 
     void Write(const void* data, std::size_t size) override { m_real->Write(data, size); }
@@ -43,6 +45,25 @@ public:
     }
 
 private:
+    // Raises an injected read error; returns how much of `size` the source
+    // still has when it is made to end early.
+    std::size_t Admit(std::size_t size) {
+        const InjectedFaults& faults = m_platform.faults;
+        if (m_sawShortRead) ++m_platform.readsAfterShortRead;
+        if (faults.readErrorAfter && m_position + size > *faults.readErrorAfter)
+            m_platform.Raise("read error", m_path);
+        if (faults.sourceEndsAfter)
+            size = static_cast<std::size_t>(std::min<std::uint64_t>(
+                size, *faults.sourceEndsAfter - std::min(m_position, *faults.sourceEndsAfter)));
+        return size;
+    }
+
+    void Count(std::size_t count, std::size_t asked) {
+        m_position += count;
+        m_platform.sourceBytesRead += count;
+        if (count < asked) m_sawShortRead = true;
+    }
+
     FaultInjectingPlatform& m_platform;
     std::unique_ptr<File> m_real;
     std::string m_path;
@@ -58,13 +79,17 @@ public:
     std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
 
     void Write(const void* data, std::size_t size) override {
-        const auto& limit = m_platform.faults.diskFullAfter;
-        const std::uint64_t room = limit ? *limit - std::min(*limit, m_written) : size;
-        const auto fits = static_cast<std::size_t>(std::min<std::uint64_t>(size, room));
+        const std::size_t fits = Fits(size);
         if (fits > 0) m_real->Write(data, fits);
-        m_written += fits;
-        m_platform.outputBytesWritten += fits;
         if (fits < size) m_platform.Raise("disk full", m_path);
+    }
+
+    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_real->WriteSpan(size); }
+
+    void CommitWrite(std::size_t count) override {
+        const std::size_t fits = Fits(count);
+        m_real->CommitWrite(fits);
+        if (fits < count) m_platform.Raise("disk full", m_path);
     }
 
     void Rewind() override { m_real->Rewind(); }
@@ -79,6 +104,17 @@ public:
     std::int64_t Length() override { return m_real->Length(); }
 
 private:
+    // How much of `size` bytes the disk takes before it is full, counted
+    // as written.
+    std::size_t Fits(std::size_t size) {
+        const auto& limit = m_platform.faults.diskFullAfter;
+        const std::uint64_t room = limit ? *limit - std::min(*limit, m_written) : size;
+        const auto fits = static_cast<std::size_t>(std::min<std::uint64_t>(size, room));
+        m_written += fits;
+        m_platform.outputBytesWritten += fits;
+        return fits;
+    }
+
     FaultInjectingPlatform& m_platform;
     std::unique_ptr<File> m_real;
     std::string m_path;

@@ -1,0 +1,96 @@
+// Every kernel against the one-byte rule, on whichever kernels this machine
+// runs; the others are reported as skipped.
+#include "block_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+StoredKey RandomKey(std::mt19937& random) {
+    StoredKey key{};
+    std::iota(key.begin(), key.end(), std::uint8_t{0});
+    std::shuffle(key.begin(), key.end(), random);
+    return key;
+}
+
+class KernelTest : public ::testing::TestWithParam<TransformKernel> {
+protected:
+    void SetUp() override {
+        if (!KernelSupported(GetParam())) GTEST_SKIP() << KernelName(GetParam()) << " not supported here";
+    }
+};
+
+// Each size from 1 to 4096 (the vector widths' tails included), with a new
+// random key and random bytes every time, from and to addresses that are not
+// aligned; bytes around the output must stay untouched.
+TEST_P(KernelTest, MatchesTheOneByteRuleForEverySize) {
+    std::mt19937 random(20261207u + static_cast<unsigned>(GetParam()));
+    std::vector<std::uint8_t> input(kBlockSize + 64), expected(kBlockSize + 128), actual(kBlockSize + 128);
+    for (std::size_t size = 1; size <= kBlockSize; ++size) {
+        const StoredKey key = RandomKey(random);
+        const BlockTransform transform(key, GetParam());
+        ASSERT_EQ(transform.Kernel(), GetParam());
+        const std::size_t inOffset = random() % 64, outOffset = random() % 64;
+        for (std::size_t i = 0; i < size; ++i) input[inOffset + i] = static_cast<std::uint8_t>(random());
+        std::fill(expected.begin(), expected.end(), std::uint8_t{0xA5});
+        std::fill(actual.begin(), actual.end(), std::uint8_t{0xA5});
+        TransformBlock(input.data() + inOffset, expected.data() + outOffset, size, key);
+        transform.Apply(input.data() + inOffset, actual.data() + outOffset, size);
+        ASSERT_EQ(actual, expected) << KernelName(GetParam()) << ", size " << size;
+    }
+}
+
+// Every byte value through every table row, in a full block, both ways.
+TEST_P(KernelTest, EncodesAndDecodesEveryByteValue) {
+    std::mt19937 random(7u);
+    const StoredKey key = RandomKey(random);
+    StoredKey inverse{};
+    for (std::size_t v = 0; v < kKeySize; ++v) inverse[key[v]] = static_cast<std::uint8_t>(v);
+    std::vector<std::uint8_t> input(kBlockSize), stored(kBlockSize), restored(kBlockSize);
+    for (std::size_t i = 0; i < kBlockSize; ++i) input[i] = static_cast<std::uint8_t>(i * 7);
+    BlockTransform(key, GetParam()).Apply(input.data(), stored.data(), kBlockSize);
+    for (std::size_t i = 0; i < kBlockSize; ++i) ASSERT_EQ(stored[kBlockSize - 1 - i], key[input[i]]) << i;
+    BlockTransform(inverse, GetParam()).Apply(stored.data(), restored.data(), kBlockSize);
+    EXPECT_EQ(restored, input);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKernels, KernelTest, ::testing::ValuesIn(kAllKernels),
+                         [](const auto& info) { return std::string(KernelName(info.param)); });
+
+TEST(KernelDispatch, NamesGoBothWays) {
+    for (TransformKernel kernel : kAllKernels) EXPECT_EQ(KernelByName(KernelName(kernel)), kernel);
+    EXPECT_EQ(KernelByName("AVX2"), std::nullopt);
+    EXPECT_EQ(KernelByName(""), std::nullopt);
+}
+
+TEST(KernelDispatch, PortableIsAlwaysThere) {
+    EXPECT_TRUE(KernelSupported(TransformKernel::Portable));
+    EXPECT_TRUE(KernelSupported(ActiveKernel()));
+}
+
+// The suite runs once as it is and once with MORVANE_KERNEL=portable; the
+// variable must then decide what the jobs use.
+TEST(KernelDispatch, TheVariableForcesASupportedKernel) {
+    const char* forced = std::getenv("MORVANE_KERNEL");
+    const auto kernel = forced ? KernelByName(forced) : std::nullopt;
+    if (!kernel || !KernelSupported(*kernel)) {
+        for (TransformKernel wider : kAllKernels) {
+            if (KernelSupported(wider)) {
+                EXPECT_GE(ActiveKernel(), wider) << "not the widest";
+            }
+        }
+        return;
+    }
+    EXPECT_EQ(ActiveKernel(), *kernel);
+    EXPECT_EQ(BlockTransform(StoredKey{}).Kernel(), *kernel);
+}
+
+}  // namespace
+}  // namespace morvane
