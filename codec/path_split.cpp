@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform.h"
 
 namespace morvane {
@@ -20,6 +22,15 @@ PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool w
     parts.baseName = path.substr(nameStart, nameEnd - nameStart).substr(0, kPartLimit);
     parts.extension = path.substr(nameEnd).substr(0, kPartLimit);
     return parts;
+}
+
+std::string TemporaryOutputName(const std::string& name, const std::string& unique) {
+    constexpr std::size_t kNameLimit = 255;
+    const std::string suffix = "." + unique + ".~mq-part";
+    std::size_t keep = std::min(name.size(), kNameLimit - 1 - suffix.size());
+    // A multi-byte character is kept whole or left out.
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return "." + name.substr(0, keep) + suffix;
 }
 
 }  // namespace morvane
