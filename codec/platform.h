@@ -132,6 +132,9 @@ private:
 // The temporary name of an output to be published as `name` (no folder):
 // ".NAME.<unique>.~mq-part", the name cut so the whole stays within 255 bytes.
 std::string TemporaryOutputName(const std::string& name, const std::string& unique);
+// Six characters, different on each call and in each process, for the
+// <unique> part.
+std::string UniqueTag();
 
 // Splits `path` by the runtime's rule: drive "X:" (only where the platform
 // has drives), folder up to the last separator, base name up to the last '.'

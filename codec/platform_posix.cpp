@@ -9,11 +9,9 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "buffered_file.h"
 
@@ -145,17 +143,6 @@ private:
     std::string m_temporaryPath;  // an output's name until it is published
     std::string m_publishedPath;
 };
-
-// Six characters that make a temporary name unique within a folder.
-std::string UniqueTag() {
-    static std::atomic<std::uint32_t> counter{0};
-    static const std::uint32_t seed = std::random_device{}();
-    std::uint32_t value = seed ^ (static_cast<std::uint32_t>(::getpid()) << 12) ^ (counter++ * 2654435761u);
-    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string tag;
-    for (int i = 0; i < 6; ++i, value /= 36) tag += kDigits[value % 36];
-    return tag;
-}
 
 // Opens without waiting for a FIFO's writer or a device; blocking reads
 // come back afterwards.
