@@ -14,7 +14,12 @@
 #include <random>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -354,6 +359,24 @@ TEST_F(PlatformTest, OutputTakesTheSourcesPermissions) {
 #endif
 
 #ifdef _WIN32
+// The temporary is marked for deletion while it is written, so a killed
+// process leaves nothing: nobody can open it meanwhile.
+TEST_F(PlatformTest, TemporaryIsMarkedForDeletionWhileWritten) {
+    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("abc", 3);
+    for (const std::string& name : Names()) {
+        const HANDLE handle = CreateFileA(PathOf(name).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(handle, INVALID_HANDLE_VALUE) << name;
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
+    EXPECT_EQ(Names(), std::vector<std::string>{"out.bin"}) << "unmarked once published";
+    EXPECT_EQ(Content("out.bin"), "abc");
+}
+
 // A source being read may be read by others too, but not changed.
 TEST_F(PlatformTest, SourceIsSharedForReadingOnly) {
     PutFile("shared.bin", "abc");
