@@ -4,6 +4,10 @@
 
 namespace morvane {
 
+bool IsStorableExtension(const std::string& extension) {
+    return IsSafeExtension(reinterpret_cast<const std::uint8_t*>(extension.data()), extension.size());
+}
+
 std::size_t LengthFieldsSize(std::uint32_t version) {
     switch (version) {
     case kFormatVersion1: return 8;

@@ -26,6 +26,10 @@ inline constexpr std::size_t kMaxExtensionLength = 255;
 using ByteTable = std::array<std::uint8_t, kKeySize>;
 using StoredKey = ByteTable;
 
+// True when an extension may be stored and restored (IsSafeExtension). The
+// encoder refuses what the decoder would: both go by this one rule.
+bool IsStorableExtension(const std::string& extension);
+
 // Size of the two length fields for a version: 16, 8, or 0 for a version
 // this program does not know.
 std::size_t LengthFieldsSize(std::uint32_t version);

@@ -20,16 +20,13 @@ public:
         }
         m_extension = *header.extension;
         m_inverse = header.inverseKey;
+        m_payloadLength = static_cast<std::int64_t>(*header.payloadLength);
         return true;
     }
 
-    std::string FirstName(const PathParts& source) const override {
-        return source.baseName + m_extension;
-    }
+    std::string OutputExtension() const override { return m_extension; }
 
-    std::string NumberedName(const PathParts& source, int counter) const override {
-        return source.baseName + " (" + std::to_string(counter) + ")" + m_extension;
-    }
+    std::int64_t PayloadLength(const JobContext& /*context*/) const override { return m_payloadLength; }
 
     void WriteBeforePayload(File&, JobContext&) override {}
 
@@ -37,14 +34,14 @@ public:
 
 private:
     std::string m_extension;
+    std::int64_t m_payloadLength = 0;
     StoredKey m_inverse{};
 };
 
 }  // namespace
 
-std::uint32_t DecodeThreadProc(void* request) {
-    DecodeSteps steps;
-    return RunJobFrame(request, steps);
+std::unique_ptr<JobSteps> MakeDecodeSteps() {
+    return std::make_unique<DecodeSteps>();
 }
 
 }  // namespace morvane

@@ -1,11 +1,14 @@
 #include "job_frame.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "block_copy.h"
 
 namespace morvane {
 namespace {
+
+const char kApplicationError[] = "Application Error. - Unable to process.";
 
 // Folder text as typed, with a separator added when it does not end in one.
 std::string TargetPrefix(const std::string& folder, const Platform& platform) {
@@ -24,121 +27,241 @@ std::string CheckSizes(std::int64_t length, Platform& platform, const std::strin
     return {};
 }
 
-enum class Creation { Created, Refused };
-
-// Finds the first free name and creates it. Creation is exclusive, so a
-// name taken by someone else between the probe and the creation is skipped.
-Creation CreateFreeOutput(Platform& platform, JobSteps& steps, const PathParts& parts,
-                          const std::string& prefix, std::unique_ptr<File>& output,
-                          std::string& outputPath) {
-    int counter = 1;
-    outputPath = prefix + steps.FirstName(parts);
-    for (;;) {
-        while (platform.ProbeName(outputPath))
-            outputPath = prefix + steps.NumberedName(parts, ++counter);
-        CreateResult created = platform.CreateOutput(outputPath);
-        if (created.status == CreateStatus::Created) {
-            output = std::move(created.file);
-            return Creation::Created;
-        }
-        if (created.status == CreateStatus::Failed) return Creation::Refused;
-        outputPath = prefix + steps.NumberedName(parts, ++counter);
+// Shows a message from a clean-up path, where nothing more may escape.
+void ShowQuietly(JobHost& host, const std::string& text) noexcept {
+    try {
+        host.ShowMessage(text);
+    } catch (...) {
+        // The job ends anyway.
     }
 }
 
-void CloseQuietly(std::unique_ptr<File>& file) {
+// The output's names in the order they are tried: "<base><ext>", then
+// "<base> (2)<ext>", "<base> (3)<ext>", ..., each one skipped while a probe
+// finds it taken.
+class OutputNames {
+public:
+    OutputNames(Platform& platform, std::string prefix, std::string base, std::string extension)
+        : m_platform(platform), m_prefix(std::move(prefix)), m_base(std::move(base)),
+          m_extension(std::move(extension)) {}
+
+    // The first name from here on that no probe finds taken.
+    std::string NextFree() {
+        std::string path;
+        do {
+            path = m_prefix + m_base + (m_counter > 1 ? " (" + std::to_string(m_counter) + ")" : "") + m_extension;
+            ++m_counter;
+        } while (m_platform.ProbeName(path));
+        return path;
+    }
+
+private:
+    Platform& m_platform;
+    std::string m_prefix, m_base, m_extension;
+    int m_counter = 1;
+};
+
+void CloseQuietly(std::unique_ptr<File>& file) noexcept {
     if (!file) return;
     try {
         file->Close();
-    } catch (const FileError&) {
+    } catch (...) {
         // A failure while closing in the clean-up is not reported.
     }
     file.reset();
 }
 
-void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
+// The host is asked whether to stop once every this many blocks (64 KiB).
+constexpr std::uint32_t kCancelCheckBlocks = 16;
+
+enum class Copy { Done, Cancelled };
+
+// Transforms exactly `length` bytes of the source. A source that ends
+// sooner or goes on past them changed while it was read: a file error.
+Copy CopyBlocks(File& source, File& output, std::int64_t length, const StoredKey& table, JobContext& context) {
     const BlockTransform transform(table);
     std::uint32_t blocks = 0;
-    std::size_t count = 0;
-    do {
-        count = TransformNextBlock(source, output, transform);
-        if (count > 0) host.SetProgressPos(++blocks);
-    } while (count == kBlockSize);
+    auto left = static_cast<std::uint64_t>(length);
+    const std::string changed = "The file \"" + context.sourcePath + "\" changed while it was being read.";
+    while (left > 0) {
+        if (blocks % kCancelCheckBlocks == 0 && context.host.Cancelled()) return Copy::Cancelled;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize));
+        if (TransformNextBlock(source, output, transform, want) != want) throw FileError(changed);
+        left -= want;
+        context.host.SetProgressPos(++blocks);
+    }
+    if (!source.ReadSpan(1).empty()) throw FileError(changed);
+    return Copy::Done;
 }
 
-// The work once the checks have passed: inspection, the output, the payload.
-// A file error ends it with its description and no output left behind.
+// A failed removal adds the leftover's path to what the job reports.
+std::string WithLeftover(std::string message, const std::string& leftover) {
+    if (leftover.empty()) return message;
+    return (message.empty() ? "" : message + "\n") + "Unable to remove file " + leftover;
+}
+
+// Removes the unpublished (or failed) output; returns what is left, if anything.
+std::string Discard(std::unique_ptr<OutputFile>& output) noexcept {
+    if (!output) return {};
+    std::string leftover = output->Discard();
+    output.reset();
+    return leftover;
+}
+
+// Publishes the complete output under the first free name, moving on to
+// the next one whenever the name is taken at the last moment.
+PublishStatus PublishUnderFreeName(OutputFile& output, OutputNames& names, std::string& outputPath) {
+    for (;;) {
+        const PublishStatus status = output.Publish(outputPath);
+        if (status != PublishStatus::NameTaken) return status;
+        outputPath = names.NextFree();
+    }
+}
+
+// The work once the checks have passed: inspection, the output, the payload,
+// publication. Any error ends it with its message and no output left behind.
 std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source,
                               const std::string& targetFolder) {
-    std::unique_ptr<File> output;
+    std::unique_ptr<OutputFile> output;
     std::string outputPath;
+    std::string message;
     try {
         if (!steps.InspectSource(source, context) || context.host.Cancelled()) return kJobStopped;
-        const std::string prefix = TargetPrefix(targetFolder, context.platform);
-        if (CreateFreeOutput(context.platform, steps, context.sourceParts, prefix, output,
-                             outputPath) == Creation::Refused) {
+        OutputNames names(context.platform, TargetPrefix(targetFolder, context.platform),
+                          context.sourceParts.baseName, steps.OutputExtension());
+        outputPath = names.NextFree();
+        CreateResult created = context.platform.CreateOutput(outputPath, source.Permissions());
+        if (created.status != CreateStatus::Created) {
             context.host.ShowMessage("Unable to create file " + outputPath);
             return kJobStopped;
         }
+        output = std::move(created.file);
         steps.WriteBeforePayload(*output, context);
-        CopyBlocks(source, *output, steps.Table(), context.host);
-        output->Close();
-        context.host.OutputWritten(outputPath);
-        return kJobDone;
-    } catch (const FileError& error) {
-        if (output) {
-            CloseQuietly(output);
-            context.platform.RemoveFile(outputPath);
+        if (CopyBlocks(source, *output, steps.PayloadLength(context), steps.Table(), context) == Copy::Done) {
+            if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
+                output.reset();
+                context.host.OutputWritten(outputPath);
+                return kJobDone;
+            }
+            message = "Unable to create file " + outputPath;
         }
-        context.host.ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
-        return kJobStopped;
+        // Stopped by the host: nothing is shown and nothing is left.
+    } catch (const FileError& error) {
+        message = FitErrorText(error.what(), kFileErrorTextLimit);
+    } catch (...) {
+        // A failed allocation, a thread that could not start, anything.
+        message = kApplicationError;
     }
+    message = WithLeftover(std::move(message), Discard(output));
+    if (!message.empty()) ShowQuietly(context.host, message);
+    return kJobStopped;
 }
 
 }  // namespace
 
+std::string FitErrorText(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    // "... \"<path>\": <cause>": the path gives way, the cause stays whole.
+    static const std::string kCauseMark = "\": ";
+    static const std::string kCut = "...";
+    const std::size_t mark = text.rfind(kCauseMark);
+    if (mark != std::string::npos && text.size() - mark + kCut.size() < limit / 2) {
+        const std::string tail = text.substr(mark);
+        std::size_t keep = limit - tail.size() - kCut.size();
+        while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+        return text.substr(0, keep) + kCut + tail;
+    }
+    std::size_t keep = limit;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+    return text.substr(0, keep);
+}
+
 std::string SourceLengthRefusal(std::int64_t length) {
-    if (length == -1) return "Application Error. - Unable to process.";
+    if (length == -1) return kApplicationError;
     if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
     if (length > kGreatestSourceLength)
         return "Application Error - File is too big.\nUnable to process.";
     return {};
 }
 
-std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
-    if (rawRequest == nullptr) return kJobNoRequest;
-    std::unique_ptr<JobRequest> request(static_cast<JobRequest*>(rawRequest));
-    JobHost* host = request->host;
-    if (host == nullptr || !host->HasWindow()) return kJobNoHost;
-    Platform& platform = request->platform ? *request->platform : SystemPlatform();
-    const std::string& sourcePath = request->sourcePath;
 
-    host->SetBusy(true);
-    std::uint32_t result = kJobStopped;
+namespace {
+
+// Hands the host back when a job ends, however it ends.
+struct HostRelease {
+    JobHost& host;
+    ~HostRelease() {
+        try {
+            host.SetBusy(false);
+            host.EnableJobControls(true);
+        } catch (...) {
+            // A host that fails here cannot be told anything more.
+        }
+    }
+};
+
+std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
+                               JobHost& host, Platform& platform) {
     std::unique_ptr<File> source = platform.OpenSource(sourcePath);
     const PathParts parts = platform.SplitPath(sourcePath);
     const std::int64_t length = source ? source->Length() : -1;
-    std::string refusal;
-    if (!source)
-        refusal = "Unable to open file " + sourcePath;
-    else
-        refusal = CheckSizes(length, platform, request->targetFolder);
-
+    const std::string refusal =
+        source ? CheckSizes(length, platform, targetFolder) : "Unable to open file " + sourcePath;
     if (!refusal.empty()) {
-        host->ShowMessage(refusal);
-    } else {
-        host->EnableJobControls(false);
-        host->SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
-        host->SetProgressStep(1);
-        JobContext context{*host, platform, sourcePath, parts, length};
-        result = TransformSource(steps, context, *source, request->targetFolder);
+        host.ShowMessage(refusal);
+        CloseQuietly(source);
+        return kJobStopped;
     }
-
-    host->SetBusy(false);
-    host->EnableJobControls(true);
-    request.reset();
+    host.EnableJobControls(false);
+    host.SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
+    host.SetProgressStep(1);
+    const std::unique_ptr<JobSteps> steps = kind == JobKind::Encode ? MakeEncodeSteps() : MakeDecodeSteps();
+    JobContext context{host, platform, sourcePath, parts, length};
+    const std::uint32_t result = TransformSource(*steps, context, *source, targetFolder);
     CloseQuietly(source);
     return result;
+}
+
+}  // namespace
+
+std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
+                     JobHost& host, Platform& platform) {
+    if (!host.HasWindow()) return kJobNoHost;
+    host.SetBusy(true);
+    // The host gets its controls back on every path, exceptions included.
+    const HostRelease release{host};
+    try {
+        return RunChecksAndWork(kind, sourcePath, targetFolder, host, platform);
+    } catch (...) {
+        // Only what escaped before any output existed reaches here.
+        ShowQuietly(host, kApplicationError);
+        return kJobStopped;
+    }
+}
+
+namespace {
+
+std::uint32_t RunThreadEntry(JobKind kind, void* rawRequest) {
+    if (rawRequest == nullptr) return kJobNoRequest;
+    std::unique_ptr<JobRequest> request(static_cast<JobRequest*>(rawRequest));
+    if (request->host == nullptr) return kJobNoHost;
+    Platform& platform = request->platform ? *request->platform : SystemPlatform();
+    // The paths are the request's; they must outlive the job, not the request.
+    const std::string sourcePath = std::move(request->sourcePath);
+    const std::string targetFolder = std::move(request->targetFolder);
+    JobHost& host = *request->host;
+    request.reset();
+    return RunJob(kind, sourcePath, targetFolder, host, platform);
+}
+
+}  // namespace
+
+std::uint32_t EncodeThreadProc(void* request) {
+    return RunThreadEntry(JobKind::Encode, request);
+}
+
+std::uint32_t DecodeThreadProc(void* request) {
+    return RunThreadEntry(JobKind::Decode, request);
 }
 
 }  // namespace morvane

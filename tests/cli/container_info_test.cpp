@@ -28,12 +28,8 @@ protected:
         test::WriteBytes(source, test::PatternBytes(kSourceSize, 5));
         const std::string folder = temp.MakeFolder("made");
         test::RecordingJobHost host;
-        auto* request = new JobRequest;
-        request->host = &host;
-        request->sourcePath = source;
-        request->targetFolder = folder;
-        request->platform = &platform;
-        EXPECT_EQ(EncodeThreadProc(request), kJobDone) << ::testing::PrintToString(host.Messages());
+        EXPECT_EQ(RunJob(JobKind::Encode, source, folder, host, platform), kJobDone)
+            << ::testing::PrintToString(host.Messages());
         return test::ReadBytes(host.OutputPaths().at(0));
     }
 

@@ -1,6 +1,10 @@
 #include "fault_injecting_platform.h"
 
+#include "test_files.h"
+
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 namespace morvane::test {
 namespace {
@@ -13,7 +17,8 @@ public:
     std::size_t Read(void* buffer, std::size_t size) override {
         const std::size_t asked = size;
         size = Admit(size);
-        const std::size_t count = size > 0 ? m_real->Read(buffer, size) : 0;
+        std::size_t count = size > 0 ? m_real->Read(buffer, size) : 0;
+        count += Grow(static_cast<std::uint8_t*>(buffer) + count, size - count);
         Count(count, asked);
         return count;
     }
@@ -23,7 +28,13 @@ public:
     std::span<const std::uint8_t> ReadSpan(std::size_t size) override {
         const std::size_t asked = std::min(size, kMaxSpan);
         size = Admit(asked);
-        const auto span = size > 0 ? m_real->ReadSpan(size) : std::span<const std::uint8_t>{};
+        auto span = size > 0 ? m_real->ReadSpan(size) : std::span<const std::uint8_t>{};
+        if (span.size() < size && m_platform.faults.sourceGrowsBy) {
+            m_grownSpan.assign(span.begin(), span.end());
+            m_grownSpan.resize(size);
+            m_grownSpan.resize(span.size() + Grow(m_grownSpan.data() + span.size(), size - span.size()));
+            span = m_grownSpan;
+        }
         Count(span.size(), asked);
         return span;
     }
@@ -34,6 +45,7 @@ public:
         if (m_platform.faults.rewindFails) m_platform.Raise("seek error", m_path);
         m_real->Rewind();
         m_position = 0;
+        m_grown = 0;
         m_sawShortRead = false;
     }
 
@@ -44,6 +56,8 @@ public:
         return m_real->Length();
     }
 
+    std::optional<std::uint32_t> Permissions() override { return m_real->Permissions(); }
+
 private:
     // Raises an injected read error; returns how much of `size` the source
     // still has when it is made to end early.
@@ -52,10 +66,23 @@ private:
         if (m_sawShortRead) ++m_platform.readsAfterShortRead;
         if (faults.readErrorAfter && m_position + size > *faults.readErrorAfter)
             m_platform.Raise("read error", m_path);
+        if (faults.allocationFailsAfter && m_position + size > *faults.allocationFailsAfter)
+            throw std::bad_alloc();
         if (faults.sourceEndsAfter)
             size = static_cast<std::size_t>(std::min<std::uint64_t>(
                 size, *faults.sourceEndsAfter - std::min(m_position, *faults.sourceEndsAfter)));
         return size;
+    }
+
+    // Bytes past the real end of a source made to grow: up to `room` of
+    // them at `into`; returns how many.
+    std::size_t Grow(std::uint8_t* into, std::size_t room) {
+        const auto& growsBy = m_platform.faults.sourceGrowsBy;
+        if (!growsBy || room == 0) return 0;
+        const auto grown = static_cast<std::size_t>(std::min<std::uint64_t>(room, *growsBy - m_grown));
+        std::fill_n(into, grown, std::uint8_t{0x5A});
+        m_grown += grown;
+        return grown;
     }
 
     void Count(std::size_t count, std::size_t asked) {
@@ -68,17 +95,20 @@ private:
     std::unique_ptr<File> m_real;
     std::string m_path;
     std::uint64_t m_position = 0;
+    std::uint64_t m_grown = 0;
+    std::vector<std::uint8_t> m_grownSpan;
     bool m_sawShortRead = false;
 };
 
-class FaultyOutput final : public File {
+class FaultyOutput final : public OutputFile {
 public:
-    FaultyOutput(FaultInjectingPlatform& platform, std::unique_ptr<File> real, std::string path)
+    FaultyOutput(FaultInjectingPlatform& platform, std::unique_ptr<OutputFile> real, std::string path)
         : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
 
     std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
 
     void Write(const void* data, std::size_t size) override {
+        ThrowIfNoThread(size);
         const std::size_t fits = Fits(size);
         if (fits > 0) m_real->Write(data, fits);
         if (fits < size) m_platform.Raise("disk full", m_path);
@@ -87,23 +117,49 @@ public:
     std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_real->WriteSpan(size); }
 
     void CommitWrite(std::size_t count) override {
+        ThrowIfNoThread(count);
         const std::size_t fits = Fits(count);
         m_real->CommitWrite(fits);
         if (fits < count) m_platform.Raise("disk full", m_path);
     }
 
     void Rewind() override { m_real->Rewind(); }
+    void Close() override { Discard(); }
+    std::int64_t Length() override { return m_real->Length(); }
+    std::optional<std::uint32_t> Permissions() override { return m_real->Permissions(); }
 
-    void Close() override {
-        if (m_closed) return;
-        m_closed = true;
-        m_real->Close();
-        if (m_platform.faults.closeFails) m_platform.Raise("disk full while flushing", m_path);
+    PublishStatus Publish(const std::string& path) override {
+        const InjectedFaults& faults = m_platform.faults;
+        m_platform.publishTries.push_back(path);
+        if (faults.publishFails) return PublishStatus::Failed;
+        if (faults.takenAtPublish.count(m_platform.NameOf(path)) > 0) WriteBytes(path, {'t', 'a', 'k', 'e', 'n'});
+        const PublishStatus status = m_real->Publish(path);
+        if (status == PublishStatus::Published) {
+            m_platform.publishedPaths.push_back(path);
+            // As a failed final flush: the name was given, the job fails.
+            if (faults.closeFails) m_platform.Raise("disk full while flushing", path);
+        }
+        return status;
     }
 
-    std::int64_t Length() override { return m_real->Length(); }
+    std::string Discard() noexcept override {
+        if (m_discarded) return {};
+        m_discarded = true;
+        m_platform.discardedPaths.push_back(m_path);
+        std::string leftover = m_real->Discard();
+        if (leftover.empty() && m_platform.faults.discardFails) leftover = m_path + ".left-over";
+        return leftover;
+    }
 
 private:
+    // A writer thread that cannot be started, as when the system is out of
+    // threads, once this much has been written.
+    void ThrowIfNoThread(std::size_t size) const {
+        const auto& noThread = m_platform.faults.threadStartFailsAfter;
+        if (noThread && m_written + size > *noThread)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+
     // How much of `size` bytes the disk takes before it is full, counted
     // as written.
     std::size_t Fits(std::size_t size) {
@@ -116,10 +172,10 @@ private:
     }
 
     FaultInjectingPlatform& m_platform;
-    std::unique_ptr<File> m_real;
+    std::unique_ptr<OutputFile> m_real;
     std::string m_path;
     std::uint64_t m_written = 0;
-    bool m_closed = false;
+    bool m_discarded = false;
 };
 
 }  // namespace
@@ -132,21 +188,26 @@ void FaultInjectingPlatform::Raise(const std::string& cause, const std::string& 
 }
 
 std::unique_ptr<File> FaultInjectingPlatform::OpenSource(const std::string& path) {
-    std::unique_ptr<File> real = m_real.OpenSource(path);
+    if (faults.openAllocationFails) throw std::bad_alloc();
+    std::unique_ptr<File> real = Target().OpenSource(path);
     if (!real) return nullptr;
     return std::make_unique<FaultySource>(*this, std::move(real), path);
 }
 
-bool FaultInjectingPlatform::ProbeName(const std::string& path) {
+std::string FaultInjectingPlatform::NameOf(const std::string& path) const {
     std::size_t nameStart = path.size();
-    while (nameStart > 0 && !m_real.IsSeparator(path[nameStart - 1])) --nameStart;
-    if (faults.unprobeableNames.count(path.substr(nameStart)) > 0) return false;
-    return m_real.ProbeName(path);
+    while (nameStart > 0 && !IsSeparator(path[nameStart - 1])) --nameStart;
+    return path.substr(nameStart);
 }
 
-CreateResult FaultInjectingPlatform::CreateOutput(const std::string& path) {
+bool FaultInjectingPlatform::ProbeName(const std::string& path) {
+    if (faults.unprobeableNames.count(NameOf(path)) > 0) return false;
+    return Target().ProbeName(path);
+}
+
+CreateResult FaultInjectingPlatform::CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) {
     if (faults.refuseCreation) return {CreateStatus::Failed, nullptr};
-    CreateResult result = m_real.CreateOutput(path);
+    CreateResult result = Target().CreateOutput(path, permissions);
     if (result.status == CreateStatus::Created) {
         createdPaths.push_back(path);
         result.file = std::make_unique<FaultyOutput>(*this, std::move(result.file), path);
@@ -157,16 +218,11 @@ CreateResult FaultInjectingPlatform::CreateOutput(const std::string& path) {
 std::optional<std::uint64_t> FaultInjectingPlatform::FreeSpace(const std::string& folder) {
     if (faults.freeSpaceFails) return std::nullopt;
     if (faults.freeSpace) return faults.freeSpace;
-    return m_real.FreeSpace(folder);
-}
-
-bool FaultInjectingPlatform::RemoveFile(const std::string& path) {
-    removedPaths.push_back(path);
-    return m_real.RemoveFile(path);
+    return Target().FreeSpace(folder);
 }
 
 std::time_t FaultInjectingPlatform::CurrentTime() {
-    return faults.currentTime ? *faults.currentTime : m_real.CurrentTime();
+    return faults.currentTime ? *faults.currentTime : Target().CurrentTime();
 }
 
 }  // namespace morvane::test
