@@ -3,10 +3,12 @@
 made by the tool, cut to a short payload, as version 2 and version 1, and
 one of each class the decoder refuses.
 
-    fuzz/make_seeds.py CONTAINER FOLDER
+    fuzz/make_seeds.py CONTAINER HEADER_FOLDER DECODE_FOLDER
 
 CONTAINER is one the tool made (morvane-cli encode); its header is kept and
-its payload cut to 64 bytes, with the stored lengths to match."""
+its payload cut to 64 bytes, with the stored lengths to match. The decode
+job's seeds start with the five bytes that choose and place its faults, and
+their lengths count the zero bytes that pad a source to 1 MiB."""
 import struct
 import sys
 from pathlib import Path
@@ -34,10 +36,44 @@ def build(ext: bytes, keys: bytes, payload: bytes, version=2, lengths=None, magi
     return head + bytes([len(ext)]) + ext + keys + payload
 
 
+MIB = 1 << 20
+
+
+def decode_seeds(ext, keys, payload):
+    def padded(version=2, ext=ext, keys=keys, lengths=None):
+        size = len(build(ext, keys, b"", version=version))
+        full = MIB - size
+        return build(ext, keys, payload, version=version, lengths=lengths or (full, full))
+
+    def choice(bits, place=0):
+        return bytes([bits]) + struct.pack("<I", place)
+
+    sound = padded()
+    return {
+        "sound-v2": choice(0) + sound,
+        "sound-v1": choice(0) + padded(version=1),
+        "sound-names-taken": choice(0x44, 0x40000000) + sound,
+        "read-error": choice(0x01, MIB // 2) + sound,
+        "disk-full": choice(0x02, MIB // 3) + sound,
+        "publish-fails": choice(0x08) + sound,
+        "creation-fails": choice(0x10) + sound,
+        "free-space-fails": choice(0x20) + sound,
+        "too-short": choice(0x80) + sound,
+        "lengths-disagree": choice(0) + padded(lengths=(1, 1)),
+        "key-not-permutation": choice(0) + padded(keys=bytes([keys[1]]) + keys[1:]),
+        "extension-colon": choice(0) + padded(ext=b".10:30"),
+        "not-a-container": choice(0) + b"plain text",
+    }
+
+
+def write(folder: Path, seeds):
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, data in seeds.items():
+        (folder / name).write_bytes(data)
+
+
 def main():
     container = Path(sys.argv[1]).read_bytes()
-    folder = Path(sys.argv[2])
-    folder.mkdir(parents=True, exist_ok=True)
     ext, keys, payload = split(container)
     payload = payload[:PAYLOAD]
     not_permutation = bytes([keys[1]]) + keys[1:]
@@ -59,8 +95,8 @@ def main():
         "extension-control": build(b".a\nb", keys, payload),
         "empty": b"",
     }
-    for name, data in seeds.items():
-        (folder / name).write_bytes(data)
+    write(Path(sys.argv[2]), seeds)
+    write(Path(sys.argv[3]), decode_seeds(ext, keys, payload))
 
 
 if __name__ == "__main__":
