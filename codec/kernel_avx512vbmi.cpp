@@ -6,7 +6,9 @@
 #ifdef MORVANE_X86_KERNELS
 // GCC 12's vpermb intrinsic passes an undefined vector that -Wall takes for
 // an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 namespace morvane::kernels {
