@@ -57,13 +57,18 @@ void CloseQuietly(std::unique_ptr<File>& file) {
     file.reset();
 }
 
-void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
+// The host is asked whether to stop once every this many blocks (64 KiB).
+constexpr std::uint32_t kCancelCheckBlocks = 16;
+
+// Returns false when the host stopped the job midway.
+bool CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
     const BlockTransform transform(table);
     std::uint8_t input[kBlockSize];
     std::uint8_t transformed[kBlockSize];
     std::uint32_t blocks = 0;
     std::size_t count = 0;
     do {
+        if (blocks % kCancelCheckBlocks == 0 && host.Cancelled()) return false;
         count = source.Read(input, kBlockSize);
         if (count > 0) {
             transform.Apply(input, transformed, count);
@@ -71,6 +76,13 @@ void CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& hos
             host.SetProgressPos(++blocks);
         }
     } while (count == kBlockSize);
+    return true;
+}
+
+void Discard(Platform& platform, std::unique_ptr<File>& output, const std::string& outputPath) {
+    if (!output) return;
+    CloseQuietly(output);
+    platform.RemoveFile(outputPath);
 }
 
 // The work once the checks have passed: inspection, the output, the payload.
@@ -88,15 +100,16 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
             return kJobStopped;
         }
         steps.WriteBeforePayload(*output, context);
-        CopyBlocks(source, *output, steps.Table(), context.host);
+        if (!CopyBlocks(source, *output, steps.Table(), context.host)) {
+            // Stopped by the host: nothing is shown and nothing is left.
+            Discard(context.platform, output, outputPath);
+            return kJobStopped;
+        }
         output->Close();
         context.host.OutputWritten(outputPath);
         return kJobDone;
     } catch (const FileError& error) {
-        if (output) {
-            CloseQuietly(output);
-            context.platform.RemoveFile(outputPath);
-        }
+        Discard(context.platform, output, outputPath);
         context.host.ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
         return kJobStopped;
     }

@@ -24,9 +24,11 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Called once the output has been written and closed.
     virtual void OutputWritten(const std::string& /*path*/) {}
-    // True once the host can no longer take the job (its window has gone).
-    // Asked after the checks, before the output is created: a cancelled job
-    // stops there without output.
+    // True once the host wants the job stopped (its window has gone, an
+    // interrupt came). Asked after the checks, before the output is created,
+    // and every few blocks while the payload is copied: a cancelled job
+    // stops without output and without a message (result 1). May be asked
+    // from the worker thread while another thread sets it.
     virtual bool Cancelled() const { return false; }
 };
 

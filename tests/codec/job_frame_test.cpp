@@ -162,6 +162,31 @@ TEST_F(JobFrame, CancelledHostStopsBeforeTheOutputIsCreated) {
     }
 }
 
+// An interrupt while the payload is copied: the job stops within a few
+// blocks, shows nothing and leaves nothing.
+TEST_F(JobFrame, CancelledMidPayloadStopsWithoutOutput) {
+    for (const Job& job : kJobs) {
+        SCOPED_TRACE(job.name);
+        const std::string source = job.proc == EncodeThreadProc
+                                       ? MakeSource("report.pdf", 2 * kMiB)
+                                       : EncodeToOut(MakeSource("report.pdf", 2 * kMiB));
+        const std::string target = temp.MakeFolder(std::string("midway-") + job.name);
+        platform.createdPaths.clear();
+        platform.removedPaths.clear();
+        RecordingJobHost cancelled;
+        cancelled.CancelAtPosition(100);
+        EXPECT_EQ(Run(job.proc, cancelled, source, target), kJobStopped);
+        EXPECT_TRUE(cancelled.Messages().empty());
+        EXPECT_TRUE(cancelled.OutputPaths().empty());
+        EXPECT_TRUE(ListNames(target).empty());
+        EXPECT_EQ(platform.removedPaths, platform.createdPaths);
+        EXPECT_GE(cancelled.LastPosition(), 100u);
+        EXPECT_LT(cancelled.LastPosition(), 100u + 16u) << "asked every 16 blocks";
+        EXPECT_FALSE(cancelled.Busy());
+        EXPECT_EQ(cancelled.Calls().back(), "enable 1");
+    }
+}
+
 TEST_F(JobFrame, ProgressCountsBlocks) {
     struct Case {
         std::size_t size;

@@ -23,10 +23,14 @@ public:
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path) override;
-    bool Cancelled() const override { return m_cancelled; }
+    bool Cancelled() const override {
+        return m_cancelled || (m_cancelAtPosition > 0 && m_lastPosition >= m_cancelAtPosition);
+    }
 
     // Makes the host report that it can no longer take the job.
     void Cancel() { m_cancelled = true; }
+    // Makes it report so once the progress has reached `position`.
+    void CancelAtPosition(std::uint32_t position) { m_cancelAtPosition = position; }
 
     // The calls in order, one word each: "busy 1", "enable 0", "range 256",
     // "step 1", "message", "output", and "pos" for a run of positions.
@@ -58,6 +62,7 @@ private:
 
     bool m_hasWindow;
     bool m_cancelled = false;
+    std::uint32_t m_cancelAtPosition = 0;
     mutable int m_callCount = 0;
     std::vector<std::string> m_calls;
     std::vector<std::string> m_messages;
