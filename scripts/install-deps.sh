@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing Morvane need: the
 # native and the MinGW-w64 compilers, CMake and Ninja, GoogleTest's sources,
 # 32-bit Wine with its fonts, a virtual display for the Windows tests, and
-# GNU time and bc for the benchmark. When everything is there already it only
+# GNU time and bc for the benchmark, Python for the end-to-end drivers. When everything is there already it only
 # asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
@@ -11,6 +11,7 @@ packages=(
   wine wine32:i386 fonts-wine
   xvfb xauth imagemagick xdotool
   time bc
+  python3
 )
 
 is_installed() {
