@@ -52,6 +52,7 @@ protected:
     void OnFileExit();
     void SetMode(UINT nID);
     void OnDestroy();
+    void OnEndSession(BOOL bEnding);
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
 
     // The pickers beside the two path fields (path_selection.cpp).
