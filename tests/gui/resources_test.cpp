@@ -222,6 +222,17 @@ TEST_F(ResourcesTest, Manifest) {
                              "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware",
                              "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
+    // The program and the common controls it asks for are of the build's own
+    // architecture; Windows refuses a manifest of another.
+    const std::string architecture =
+        std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"";
+    std::size_t count = 0;
+    for (std::size_t at = text.find("processorArchitecture="); at != std::string::npos;
+         at = text.find("processorArchitecture=", at + 1)) {
+        EXPECT_EQ(text.compare(at, architecture.size(), architecture), 0) << text.substr(at, 32);
+        ++count;
+    }
+    EXPECT_EQ(count, 2u);
     // This test program carries the same manifest: ANSI calls take UTF-8.
     EXPECT_EQ(::GetACP(), 65001u);
 }
