@@ -16,15 +16,8 @@ bool RunOne(const CommandLine& command, const std::string& source, JobHost& host
         host.ShowMessage("Folder does not exist.");
         return false;
     }
-    // The job frame owns and deletes the request.
-    auto* request = new JobRequest;
-    request->host = &host;
-    request->sourcePath = source;
-    request->targetFolder = command.folder;
-    request->platform = &platform;
-    const std::uint32_t result =
-        command.action == Action::Encode ? EncodeThreadProc(request) : DecodeThreadProc(request);
-    return result == kJobDone;
+    const JobKind kind = command.action == Action::Encode ? JobKind::Encode : JobKind::Decode;
+    return RunJob(kind, source, command.folder, host, platform) == kJobDone;
 }
 
 }  // namespace

@@ -97,9 +97,8 @@ private:
 
 }  // namespace
 
-std::uint32_t DecodeThreadProc(void* request) {
-    DecodeSteps steps;
-    return RunJobFrame(request, steps);
+std::unique_ptr<JobSteps> MakeDecodeSteps() {
+    return std::make_unique<DecodeSteps>();
 }
 
 }  // namespace morvane

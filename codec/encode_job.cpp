@@ -58,9 +58,8 @@ private:
 
 }  // namespace
 
-std::uint32_t EncodeThreadProc(void* request) {
-    EncodeSteps steps;
-    return RunJobFrame(request, steps);
+std::unique_ptr<JobSteps> MakeEncodeSteps() {
+    return std::make_unique<EncodeSteps>();
 }
 
 }  // namespace morvane

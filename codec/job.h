@@ -1,5 +1,5 @@
-// Starting a job: the request a host hands to a worker, and the two thread
-// entries that run the one job frame.
+// Starting a job: the typed entry that runs the one job frame, the request a
+// host hands to a worker thread, and the two thread entries.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +29,17 @@ enum JobResult : std::uint32_t {
     kJobNoHost = 1002,
 };
 
+enum class JobKind { Encode, Decode };
+
+// Runs one job on the calling thread and returns a JobResult. Nothing
+// escapes it: every error ends the job with a message, no output left and
+// the host handed back.
+std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
+                     JobHost& host, Platform& platform);
+
 // Thread entries: take a heap-allocated JobRequest, delete it, and return
-// a JobResult.
+// RunJob's result (or kJobNoRequest, kJobNoHost). Only thread starters need
+// them; everything else calls RunJob.
 std::uint32_t EncodeThreadProc(void* request);
 std::uint32_t DecodeThreadProc(void* request);
 

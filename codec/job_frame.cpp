@@ -5,6 +5,8 @@
 namespace morvane {
 namespace {
 
+const char kApplicationError[] = "Application Error. - Unable to process.";
+
 // Folder text as typed, with a separator added when it does not end in one.
 std::string TargetPrefix(const std::string& folder, const Platform& platform) {
     if (!folder.empty() && platform.IsSeparator(folder.back())) return folder;
@@ -14,7 +16,7 @@ std::string TargetPrefix(const std::string& folder, const Platform& platform) {
 // The length and free-space checks; returns the message that refuses the
 // job, or an empty string when it may go on.
 std::string CheckSizes(std::int64_t length, Platform& platform, const std::string& targetFolder) {
-    if (length == -1) return "Application Error. - Unable to process.";
+    if (length == -1) return kApplicationError;
     if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
     if (length > kGreatestSourceLength)
         return "Application Error - File is too big.\nUnable to process.";
@@ -23,6 +25,15 @@ std::string CheckSizes(std::int64_t length, Platform& platform, const std::strin
     if (!(static_cast<std::uint64_t>(length) + kFreeSpaceMargin < *freeSpace))
         return "Disk space is not available.";
     return {};
+}
+
+// Shows a message from a clean-up path, where nothing more may escape.
+void ShowQuietly(JobHost& host, const std::string& text) noexcept {
+    try {
+        host.ShowMessage(text);
+    } catch (...) {
+        // The job ends anyway.
+    }
 }
 
 enum class Creation { Created, Refused };
@@ -47,11 +58,11 @@ Creation CreateFreeOutput(Platform& platform, JobSteps& steps, const PathParts& 
     }
 }
 
-void CloseQuietly(std::unique_ptr<File>& file) {
+void CloseQuietly(std::unique_ptr<File>& file) noexcept {
     if (!file) return;
     try {
         file->Close();
-    } catch (const FileError&) {
+    } catch (...) {
         // A failure while closing in the clean-up is not reported.
     }
     file.reset();
@@ -112,45 +123,89 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         Discard(context.platform, output, outputPath);
         context.host.ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
         return kJobStopped;
+    } catch (...) {
+        // A failed allocation, a thread that could not start, anything.
+        Discard(context.platform, output, outputPath);
+        ShowQuietly(context.host, kApplicationError);
+        return kJobStopped;
     }
+}
+
+// Hands the host back when a job ends, however it ends.
+struct HostRelease {
+    JobHost& host;
+    ~HostRelease() {
+        try {
+            host.SetBusy(false);
+            host.EnableJobControls(true);
+        } catch (...) {
+            // A host that fails here cannot be told anything more.
+        }
+    }
+};
+
+std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
+                               JobHost& host, Platform& platform) {
+    std::unique_ptr<File> source = platform.OpenSource(sourcePath);
+    const PathParts parts = platform.SplitPath(sourcePath);
+    const std::int64_t length = source ? source->Length() : -1;
+    const std::string refusal =
+        source ? CheckSizes(length, platform, targetFolder) : "Unable to open file " + sourcePath;
+    if (!refusal.empty()) {
+        host.ShowMessage(refusal);
+        CloseQuietly(source);
+        return kJobStopped;
+    }
+    host.EnableJobControls(false);
+    host.SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
+    host.SetProgressStep(1);
+    const std::unique_ptr<JobSteps> steps = kind == JobKind::Encode ? MakeEncodeSteps() : MakeDecodeSteps();
+    JobContext context{host, platform, sourcePath, parts, length};
+    const std::uint32_t result = TransformSource(*steps, context, *source, targetFolder);
+    CloseQuietly(source);
+    return result;
 }
 
 }  // namespace
 
-std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
+std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
+                     JobHost& host, Platform& platform) {
+    if (!host.HasWindow()) return kJobNoHost;
+    host.SetBusy(true);
+    // The host gets its controls back on every path, exceptions included.
+    const HostRelease release{host};
+    try {
+        return RunChecksAndWork(kind, sourcePath, targetFolder, host, platform);
+    } catch (...) {
+        // Only what escaped before any output existed reaches here.
+        ShowQuietly(host, kApplicationError);
+        return kJobStopped;
+    }
+}
+
+namespace {
+
+std::uint32_t RunThreadEntry(JobKind kind, void* rawRequest) {
     if (rawRequest == nullptr) return kJobNoRequest;
     std::unique_ptr<JobRequest> request(static_cast<JobRequest*>(rawRequest));
-    JobHost* host = request->host;
-    if (host == nullptr || !host->HasWindow()) return kJobNoHost;
+    if (request->host == nullptr) return kJobNoHost;
     Platform& platform = request->platform ? *request->platform : SystemPlatform();
-    const std::string& sourcePath = request->sourcePath;
-
-    host->SetBusy(true);
-    std::uint32_t result = kJobStopped;
-    std::unique_ptr<File> source = platform.OpenSource(sourcePath);
-    const PathParts parts = platform.SplitPath(sourcePath);
-    const std::int64_t length = source ? source->Length() : -1;
-    std::string refusal;
-    if (!source)
-        refusal = "Unable to open file " + sourcePath;
-    else
-        refusal = CheckSizes(length, platform, request->targetFolder);
-
-    if (!refusal.empty()) {
-        host->ShowMessage(refusal);
-    } else {
-        host->EnableJobControls(false);
-        host->SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
-        host->SetProgressStep(1);
-        JobContext context{*host, platform, sourcePath, parts, length};
-        result = TransformSource(steps, context, *source, request->targetFolder);
-    }
-
-    host->SetBusy(false);
-    host->EnableJobControls(true);
+    // The paths are the request's; they must outlive the job, not the request.
+    const std::string sourcePath = std::move(request->sourcePath);
+    const std::string targetFolder = std::move(request->targetFolder);
+    JobHost& host = *request->host;
     request.reset();
-    CloseQuietly(source);
-    return result;
+    return RunJob(kind, sourcePath, targetFolder, host, platform);
+}
+
+}  // namespace
+
+std::uint32_t EncodeThreadProc(void* request) {
+    return RunThreadEntry(JobKind::Encode, request);
+}
+
+std::uint32_t DecodeThreadProc(void* request) {
+    return RunThreadEntry(JobKind::Decode, request);
 }
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "container_format.h"
@@ -35,8 +36,9 @@ public:
     virtual const StoredKey& Table() const = 0;
 };
 
-// Runs one job for `request` (a JobRequest*, owned and deleted here).
-std::uint32_t RunJobFrame(void* request, JobSteps& steps);
+// Each job's own steps.
+std::unique_ptr<JobSteps> MakeEncodeSteps();
+std::unique_ptr<JobSteps> MakeDecodeSteps();
 
 // Limits of an accepted source.
 inline constexpr std::int64_t kMinimumSourceLength = 0x100000;       // 1 MiB

@@ -64,7 +64,7 @@ protected:
     void ExpectDecodesTo(const Bytes& container, const std::string& name, const std::string& outputName) {
         WriteBytes(in + "/" + name, container);
         RecordingJobHost jobHost;
-        ASSERT_EQ(Run(DecodeThreadProc, jobHost, in + "/" + name, out), kJobDone)
+        ASSERT_EQ(Run(JobKind::Decode, jobHost, in + "/" + name, out), kJobDone)
             << ::testing::PrintToString(jobHost.Messages());
         EXPECT_EQ(jobHost.OutputPaths(), std::vector<std::string>{OutputIn(out, outputName)});
         EXPECT_EQ(ReadBytes(out + "/" + outputName), m_source) << outputName;
@@ -89,7 +89,7 @@ TEST_F(DecodeJob, RoundTripIsByteForByte) {
 
         const std::string back = temp.MakeFolder("back" + name);
         RecordingJobHost jobHost;
-        ASSERT_EQ(Run(DecodeThreadProc, jobHost, container, back), kJobDone);
+        ASSERT_EQ(Run(JobKind::Decode, jobHost, container, back), kJobDone);
         EXPECT_EQ(ReadBytes(back + "/" + name + ".dat"), source) << c.size;
         // The range counts the header too; positions count payload blocks.
         EXPECT_EQ(jobHost.RangeUpper(), containerLength / 4096);
@@ -189,7 +189,7 @@ TEST_F(DecodeJob, NotAContainer) {
         const std::string path = in + "/broken" + std::to_string(c.offset) + ".~mq";
         WriteBytes(path, broken);
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(DecodeThreadProc, jobHost, path, out), kJobStopped);
+        EXPECT_EQ(Run(JobKind::Decode, jobHost, path, out), kJobStopped);
         EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Inavalid encoded file \"" + path +
                                                                "\" .\nPlease select a valid encoded file."});
         EXPECT_EQ(jobHost.Trace(), "busy 1, enable 0, range 256, step 1, message, busy 0, enable 1");
@@ -237,7 +237,7 @@ TEST_F(DecodeJob, DamagedContainers) {
         const std::string path = in + "/damaged.~mq";
         WriteBytes(path, c.bytes);
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(DecodeThreadProc, jobHost, path, out), kJobStopped) << c.what;
+        EXPECT_EQ(Run(JobKind::Decode, jobHost, path, out), kJobStopped) << c.what;
         EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"The encoded file \"" + path + "\" is damaged."})
             << c.what;
         EXPECT_TRUE(jobHost.ControlsEnabled());
@@ -267,7 +267,7 @@ TEST_F(DecodeJob, HeaderCutShortThroughTheSeam) {
     for (const Case& c : cases) {
         platform.faults.sourceEndsAfter = c.endsAfter;
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(DecodeThreadProc, jobHost, path, out), kJobStopped);
+        EXPECT_EQ(Run(JobKind::Decode, jobHost, path, out), kJobStopped);
         EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{c.message}) << "ends after " << c.endsAfter;
     }
     EXPECT_TRUE(ListNames(out).empty());

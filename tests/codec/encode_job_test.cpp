@@ -55,7 +55,7 @@ TEST_F(EncodeJob, OutputNameAndStoredExtension) {
     for (const Case& c : cases) {
         const std::string target = temp.MakeFolder("out-" + c.output);
         RecordingJobHost jobHost;
-        ASSERT_EQ(Run(EncodeThreadProc, jobHost, MakeSource(c.source, kMiB), target), kJobDone) << c.source;
+        ASSERT_EQ(Run(JobKind::Encode, jobHost, MakeSource(c.source, kMiB), target), kJobDone) << c.source;
         EXPECT_EQ(ListNames(target), std::vector<std::string>{c.output});
         const Bytes container = ReadBytes(target + "/" + c.output);
         EXPECT_EQ(StoredExtension(container), c.stored) << c.source;
@@ -66,7 +66,7 @@ TEST_F(EncodeJob, OutputNameAndStoredExtension) {
 TEST_F(EncodeJob, SecondSourceOfTheSameBaseNameIsNumbered) {
     ASSERT_EQ(Encode(MakeSource("report.pdf", kMiB)), kJobDone);
     RecordingJobHost second;
-    ASSERT_EQ(Run(EncodeThreadProc, second, MakeSource("report.doc", kMiB, 2), out), kJobDone);
+    ASSERT_EQ(Run(JobKind::Encode, second, MakeSource("report.doc", kMiB, 2), out), kJobDone);
     EXPECT_EQ(second.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (2).~mq")});
     EXPECT_EQ(StoredExtension(ReadBytes(out + "/report (2).~mq")), ".doc");
 }
@@ -75,7 +75,7 @@ TEST_F(EncodeJob, ContainerIsRefusedWhileControlsAreDisabled) {
     const std::string container = EncodeToOut(MakeSource("report.pdf", kMiB));
     const Bytes before = ReadBytes(container);
     const std::string target = temp.MakeFolder("again");
-    ExpectStoppedWith(Run(EncodeThreadProc, host, container, target), "The file \"" + container + "\" is already encoded!");
+    ExpectStoppedWith(Run(JobKind::Encode, host, container, target), "The file \"" + container + "\" is already encoded!");
     EXPECT_EQ(host.ControlsEnabledAtMessages(), std::vector<bool>{false});
     EXPECT_EQ(host.Trace(), "busy 1, enable 0, range 256, step 1, message, busy 0, enable 1");
     EXPECT_TRUE(ListNames(target).empty());
@@ -100,7 +100,7 @@ TEST_F(EncodeJob, MagicWithAnotherNumberIsEncodedWhole) {
 
     const std::string back = temp.MakeFolder("back");
     RecordingJobHost decodeHost;
-    ASSERT_EQ(Run(DecodeThreadProc, decodeHost, out + "/tricky.~mq", back), kJobDone);
+    ASSERT_EQ(Run(JobKind::Decode, decodeHost, out + "/tricky.~mq", back), kJobDone);
     EXPECT_EQ(ReadBytes(back + "/tricky.bin"), source);
 }
 
@@ -122,7 +122,7 @@ TEST_F(EncodeJob, SourceEndingInsideTheProbeIsUnreadable) {
     for (const Case& c : cases) {
         platform.faults.sourceEndsAfter = c.endsAfter;
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(EncodeThreadProc, jobHost, c.source, out), kJobStopped);
+        EXPECT_EQ(Run(JobKind::Encode, jobHost, c.source, out), kJobStopped);
         EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Unable to read from file " + c.source})
             << c.source << " ends after " << c.endsAfter;
         EXPECT_TRUE(jobHost.ControlsEnabled());

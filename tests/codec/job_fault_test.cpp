@@ -11,7 +11,7 @@
 namespace morvane::test {
 namespace {
 
-enum class Expect { InjectedError, CreationRefused };
+enum class Expect { InjectedError, CreationRefused, ApplicationError };
 
 struct FaultCase {
     const char* what;
@@ -40,6 +40,18 @@ const FaultCase kFaultCases[] = {
     {"creation refused", false, [](InjectedFaults& f) { f.refuseCreation = true; }, Expect::CreationRefused},
     {"creation refused while decoding", true, [](InjectedFaults& f) { f.refuseCreation = true; },
      Expect::CreationRefused},
+    {"allocation fails in the header", true, [](InjectedFaults& f) { f.allocationFailsAfter = 100; },
+     Expect::ApplicationError},
+    {"allocation fails in the payload", false, [](InjectedFaults& f) { f.allocationFailsAfter = 500000; },
+     Expect::ApplicationError},
+    {"allocation fails in the payload while decoding", true,
+     [](InjectedFaults& f) { f.allocationFailsAfter = 500000; }, Expect::ApplicationError},
+    {"thread start fails in the header", false, [](InjectedFaults& f) { f.threadStartFailsAfter = 0; },
+     Expect::ApplicationError},
+    {"thread start fails in the payload", false, [](InjectedFaults& f) { f.threadStartFailsAfter = 600000; },
+     Expect::ApplicationError},
+    {"thread start fails while decoding", true, [](InjectedFaults& f) { f.threadStartFailsAfter = 600000; },
+     Expect::ApplicationError},
 };
 
 class JobFault : public JobTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -62,9 +74,9 @@ TEST_P(JobFault, StopsCleanly) {
     const std::uint32_t result = (fault.decode ? Decode(source) : Encode(source));
 
     ASSERT_EQ(platform.raisedErrors.size(), fault.message == Expect::InjectedError ? 1u : 0u);
-    const std::string message = fault.message == Expect::InjectedError
-                                    ? platform.raisedErrors.front()
-                                    : "Unable to create file " + expectedOutput;
+    const std::string message = fault.message == Expect::InjectedError    ? platform.raisedErrors.front()
+                                : fault.message == Expect::CreationRefused ? "Unable to create file " + expectedOutput
+                                                                          : "Application Error. - Unable to process.";
     ExpectStoppedWith(result, message);
     EXPECT_TRUE(ListNames(out).empty()) << "no partial output";
     EXPECT_EQ(platform.removedPaths, platform.createdPaths) << "whatever was created is removed";
@@ -82,14 +94,17 @@ INSTANTIATE_TEST_SUITE_P(Seam, JobFault, ::testing::ValuesIn(kFaultCases),
                              return name;
                          });
 
-using InjectedFault = JobTest;
+using JobError = JobTest;
 
-TEST_F(InjectedFault, MessageNamesTheFileAndTheCause) {
-    platform.faults.diskFullAfter = 4096;
-    ASSERT_EQ(Encode(MakeSource("report.pdf", kMiB)), kJobStopped);
-    ASSERT_EQ(host.Messages().size(), 1u);
-    EXPECT_NE(host.Messages()[0].find(OutputIn(out, "report.~mq")), std::string::npos) << host.Messages()[0];
-    EXPECT_NE(host.Messages()[0].find("disk full"), std::string::npos);
+// An error before the job has any output (opening the source) ends it the
+// same way: a message, the host handed back, nothing left.
+TEST_F(JobError, AllocationFailureWhileOpeningTheSource) {
+    platform.faults.openAllocationFails = true;
+    const std::uint32_t result = Encode(MakeSource("report.pdf", kMiB));
+    EXPECT_EQ(result, kJobStopped);
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{"Application Error. - Unable to process."});
+    EXPECT_EQ(host.Trace(), "busy 1, message, busy 0, enable 1");
+    EXPECT_TRUE(ListNames(out).empty());
 }
 
 }  // namespace

@@ -13,14 +13,26 @@ namespace {
 
 struct Job {
     const char* name;
-    std::uint32_t (*proc)(void*);
+    JobKind kind;
+    std::uint32_t (*proc)(void*);  // its thread entry
 };
-const Job kJobs[] = {{"encode", EncodeThreadProc}, {"decode", DecodeThreadProc}};
+const Job kJobs[] = {{"encode", JobKind::Encode, EncodeThreadProc}, {"decode", JobKind::Decode, DecodeThreadProc}};
 
 using JobFrame = JobTest;
 
 TEST_F(JobFrame, NullRequestIsRefusedSilently) {
     for (const Job& job : kJobs) EXPECT_EQ(job.proc(nullptr), kJobNoRequest) << job.name;
+}
+
+TEST_F(JobFrame, ThreadEntryRunsTheJobOfItsRequest) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    auto* request = new JobRequest;  // the entry deletes it
+    request->host = &host;
+    request->sourcePath = source;
+    request->targetFolder = out;
+    request->platform = &platform;
+    EXPECT_EQ(EncodeThreadProc(request), kJobDone);
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report.~mq")});
 }
 
 TEST_F(JobFrame, MissingHostOrWindowIsRefusedWithoutTouchingTheHost) {
@@ -33,7 +45,7 @@ TEST_F(JobFrame, MissingHostOrWindowIsRefusedWithoutTouchingTheHost) {
         EXPECT_EQ(job.proc(request), kJobNoHost) << job.name;
 
         RecordingJobHost windowless(false);
-        EXPECT_EQ(Run(job.proc, windowless, source, out), kJobNoHost) << job.name;
+        EXPECT_EQ(Run(job.kind, windowless, source, out), kJobNoHost) << job.name;
         EXPECT_EQ(windowless.CallCount(), 1) << "only HasWindow";
     }
     EXPECT_TRUE(ListNames(out).empty());
@@ -45,7 +57,7 @@ TEST_F(JobFrame, SourceThatCannotBeOpened) {
     for (const Job& job : kJobs) {
         for (const std::string& path : {missing, folder}) {
             RecordingJobHost jobHost;
-            EXPECT_EQ(Run(job.proc, jobHost, path, out), kJobStopped);
+            EXPECT_EQ(Run(job.kind, jobHost, path, out), kJobStopped);
             EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Unable to open file " + path});
             EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1") << job.name << " " << path;
         }
@@ -57,7 +69,7 @@ TEST_F(JobFrame, SourceOneByteShortOfTheMinimum) {
     const std::string source = MakeSource("small.pdf", kMiB - 1);
     for (const Job& job : kJobs) {
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+        EXPECT_EQ(Run(job.kind, jobHost, source, out), kJobStopped);
         EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Please select the file of length >= 1MB."});
         EXPECT_FALSE(jobHost.ControlsWereDisabled()) << job.name;
         EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
@@ -86,7 +98,7 @@ TEST_F(JobFrame, LengthChecksInOrder) {
             // Exactly the length plus the margin: too little.
             platform.faults.freeSpace = static_cast<std::uint64_t>(kGreatestSourceLength) + kFreeSpaceMargin;
             RecordingJobHost jobHost;
-            EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+            EXPECT_EQ(Run(job.kind, jobHost, source, out), kJobStopped);
             EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{c.message})
                 << job.name << " length " << c.length;
             EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
@@ -100,7 +112,7 @@ TEST_F(JobFrame, FreeSpaceQueryFailing) {
     platform.faults.freeSpaceFails = true;
     for (const Job& job : kJobs) {
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(job.proc, jobHost, source, out), kJobStopped);
+        EXPECT_EQ(Run(job.kind, jobHost, source, out), kJobStopped);
         EXPECT_EQ(jobHost.Messages(),
                   std::vector<std::string>{"Application Error. - Unable to process the request."});
         EXPECT_EQ(jobHost.Trace(), "busy 1, message, busy 0, enable 1");
@@ -123,14 +135,14 @@ TEST_F(JobFrame, FreeSpaceMustExceedLengthPlusMargin) {
         for (std::uint64_t free : {std::uint64_t{0}, c.length, c.length + kMiB}) {
             platform.faults.freeSpace = free;
             RecordingJobHost jobHost;
-            EXPECT_EQ(Run(c.job.proc, jobHost, c.path, target), kJobStopped);
+            EXPECT_EQ(Run(c.job.kind, jobHost, c.path, target), kJobStopped);
             EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Disk space is not available."})
                 << c.job.name << " free " << free;
             EXPECT_FALSE(jobHost.ControlsWereDisabled());
         }
         platform.faults.freeSpace = c.length + kMiB + 1;
         RecordingJobHost jobHost;
-        EXPECT_EQ(Run(c.job.proc, jobHost, c.path, target), kJobDone) << c.job.name;
+        EXPECT_EQ(Run(c.job.kind, jobHost, c.path, target), kJobDone) << c.job.name;
         EXPECT_TRUE(jobHost.Messages().empty());
     }
     EXPECT_EQ(ListNames(target), (std::vector<std::string>{"report.pdf", "report.~mq"}));
@@ -149,12 +161,12 @@ TEST_F(JobFrame, SuccessfulJobDrivesTheHostInOrder) {
 TEST_F(JobFrame, CancelledHostStopsBeforeTheOutputIsCreated) {
     for (const Job& job : kJobs) {
         SCOPED_TRACE(job.name);
-        const std::string source = job.proc == EncodeThreadProc ? MakeSource("report.pdf", kMiB)
+        const std::string source = job.kind == JobKind::Encode ? MakeSource("report.pdf", kMiB)
                                                                 : EncodeToOut(MakeSource("report.pdf", kMiB));
         const std::string target = temp.MakeFolder(std::string("cancelled-") + job.name);
         RecordingJobHost cancelled;
         cancelled.Cancel();
-        EXPECT_EQ(Run(job.proc, cancelled, source, target), kJobStopped);
+        EXPECT_EQ(Run(job.kind, cancelled, source, target), kJobStopped);
         EXPECT_TRUE(cancelled.Messages().empty());
         EXPECT_TRUE(ListNames(target).empty());
         EXPECT_FALSE(cancelled.Busy());
@@ -167,7 +179,7 @@ TEST_F(JobFrame, CancelledHostStopsBeforeTheOutputIsCreated) {
 TEST_F(JobFrame, CancelledMidPayloadStopsWithoutOutput) {
     for (const Job& job : kJobs) {
         SCOPED_TRACE(job.name);
-        const std::string source = job.proc == EncodeThreadProc
+        const std::string source = job.kind == JobKind::Encode
                                        ? MakeSource("report.pdf", 2 * kMiB)
                                        : EncodeToOut(MakeSource("report.pdf", 2 * kMiB));
         const std::string target = temp.MakeFolder(std::string("midway-") + job.name);
@@ -175,7 +187,7 @@ TEST_F(JobFrame, CancelledMidPayloadStopsWithoutOutput) {
         platform.removedPaths.clear();
         RecordingJobHost cancelled;
         cancelled.CancelAtPosition(100);
-        EXPECT_EQ(Run(job.proc, cancelled, source, target), kJobStopped);
+        EXPECT_EQ(Run(job.kind, cancelled, source, target), kJobStopped);
         EXPECT_TRUE(cancelled.Messages().empty());
         EXPECT_TRUE(cancelled.OutputPaths().empty());
         EXPECT_TRUE(ListNames(target).empty());
@@ -202,7 +214,7 @@ TEST_F(JobFrame, ProgressCountsBlocks) {
     for (const Case& c : cases) {
         const std::string source = MakeSource("p" + std::to_string(c.size) + ".bin", c.size);
         RecordingJobHost jobHost;
-        ASSERT_EQ(Run(EncodeThreadProc, jobHost, source, out), kJobDone);
+        ASSERT_EQ(Run(JobKind::Encode, jobHost, source, out), kJobDone);
         EXPECT_EQ(jobHost.RangeUpper(), c.range) << c.size;
         EXPECT_EQ(jobHost.Step(), 1u);
         EXPECT_EQ(jobHost.LastPosition(), c.last) << c.size;
@@ -224,7 +236,7 @@ TEST_F(JobFrame, TargetPrefix) {
     };
     for (const Case& c : cases) {
         RecordingJobHost jobHost;
-        ASSERT_EQ(Run(EncodeThreadProc, jobHost, source, c.folder), kJobDone);
+        ASSERT_EQ(Run(JobKind::Encode, jobHost, source, c.folder), kJobDone);
         EXPECT_EQ(jobHost.OutputPaths(), std::vector<std::string>{c.output});
     }
 }

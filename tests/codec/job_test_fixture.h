@@ -18,19 +18,11 @@ inline constexpr std::size_t kMiB = 0x100000;
 
 class JobTest : public ::testing::Test {
 protected:
-    using ThreadProc = std::uint32_t (*)(void*);
-
-    std::uint32_t Run(ThreadProc proc, JobHost& jobHost, const std::string& source,
-                      const std::string& folder) {
-        auto* request = new JobRequest;
-        request->host = &jobHost;
-        request->sourcePath = source;
-        request->targetFolder = folder;
-        request->platform = &platform;
-        return proc(request);
+    std::uint32_t Run(JobKind kind, JobHost& jobHost, const std::string& source, const std::string& folder) {
+        return RunJob(kind, source, folder, jobHost, platform);
     }
-    std::uint32_t Encode(const std::string& source) { return Run(EncodeThreadProc, host, source, out); }
-    std::uint32_t Decode(const std::string& source) { return Run(DecodeThreadProc, host, source, out); }
+    std::uint32_t Encode(const std::string& source) { return Run(JobKind::Encode, host, source, out); }
+    std::uint32_t Decode(const std::string& source) { return Run(JobKind::Decode, host, source, out); }
 
     // Writes PatternBytes(size, seed) to in/<name> and returns its path.
     std::string MakeSource(const std::string& name, std::size_t size, std::uint32_t seed = 1) {
@@ -48,7 +40,7 @@ protected:
     // Encodes in/<name> into out/ with a fresh host; returns the container path.
     std::string EncodeToOut(const std::string& sourcePath) {
         RecordingJobHost encodeHost;
-        EXPECT_EQ(Run(EncodeThreadProc, encodeHost, sourcePath, out), kJobDone)
+        EXPECT_EQ(Run(JobKind::Encode, encodeHost, sourcePath, out), kJobDone)
             << ::testing::PrintToString(encodeHost.Messages());
         return encodeHost.OutputPaths().empty() ? std::string() : encodeHost.OutputPaths().back();
     }

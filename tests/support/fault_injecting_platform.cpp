@@ -1,6 +1,8 @@
 #include "fault_injecting_platform.h"
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 namespace morvane::test {
 namespace {
@@ -16,6 +18,8 @@ public:
         const std::size_t asked = size;
         if (faults.readErrorAfter && m_position + size > *faults.readErrorAfter)
             m_platform.Raise("read error", m_path);
+        if (faults.allocationFailsAfter && m_position + size > *faults.allocationFailsAfter)
+            throw std::bad_alloc();
         if (faults.sourceEndsAfter)
             size = static_cast<std::size_t>(
                 std::min<std::uint64_t>(size, *faults.sourceEndsAfter - std::min(m_position, *faults.sourceEndsAfter)));
@@ -58,6 +62,9 @@ public:
     std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
 
     void Write(const void* data, std::size_t size) override {
+        const auto& noThread = m_platform.faults.threadStartFailsAfter;
+        if (noThread && m_written + size > *noThread)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         const auto& limit = m_platform.faults.diskFullAfter;
         const std::uint64_t room = limit ? *limit - std::min(*limit, m_written) : size;
         const auto fits = static_cast<std::size_t>(std::min<std::uint64_t>(size, room));
@@ -96,6 +103,7 @@ void FaultInjectingPlatform::Raise(const std::string& cause, const std::string& 
 }
 
 std::unique_ptr<File> FaultInjectingPlatform::OpenSource(const std::string& path) {
+    if (faults.openAllocationFails) throw std::bad_alloc();
     std::unique_ptr<File> real = m_real.OpenSource(path);
     if (!real) return nullptr;
     return std::make_unique<FaultySource>(*this, std::move(real), path);

@@ -25,6 +25,14 @@ struct InjectedFaults {
     std::optional<std::uint64_t> readErrorAfter;
     // Source: reads return nothing past this many bytes, as at its end.
     std::optional<std::uint64_t> sourceEndsAfter;
+    // Source: a Read that would go past this many bytes fails to allocate
+    // (std::bad_alloc), as a buffer of a 32-bit process may.
+    std::optional<std::uint64_t> allocationFailsAfter;
+    // Output: a Write that would go past this many bytes cannot start its
+    // transfer thread (std::system_error).
+    std::optional<std::uint64_t> threadStartFailsAfter;
+    // OpenSource fails to allocate, before the job has any output.
+    bool openAllocationFails = false;
     // Source: Rewind raises.
     bool rewindFails = false;
     // Replaces the description of every injected file error.
