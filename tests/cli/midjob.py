@@ -3,12 +3,16 @@
 interrupted, killed, or its source changes while it runs.
 
 Usage: midjob.py CLI CASE
+       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE   (the win_ cases)
 
-Each case starts a job on a large source, waits until the job is under way
+Each Linux case starts a job on a large source, waits until the job is under way
 (the tool has read part of the source, per /proc/PID/io), stops the process
 with SIGSTOP, does what the case says (a signal, a truncation, ...), lets it
 continue, and checks the exit status, stderr, and that the target folder
 holds exactly what it held before, byte for byte, hidden files included.
+The Windows cases run the Windows tool under Wine through a helper that
+sends the console event (or kills it) once the job's output shows in the
+folder, and check the same.
 """
 import hashlib
 import os
@@ -120,13 +124,61 @@ CASES = {
 }
 
 
+# name: (helper mode, expected status, stderr)
+WINDOWS_CASES = {
+    "win_ctrl_c": ("c", 130, INTERRUPTED),
+    "win_ctrl_break": ("break", 128 + 21, INTERRUPTED),
+    # No clean-up runs after TerminateProcess: only a temporary marked for
+    # deletion leaves nothing behind.
+    "win_kill": ("kill", 9, None),
+}
+
+
+def prepare_target(work):
+    target = os.path.join(work, "target")
+    os.mkdir(target)
+    # Outputs that exist already: the job must neither replace nor touch them.
+    for name_taken in ("big.~mq", "big.dat", "keep.txt"):
+        with open(os.path.join(target, name_taken), "wb") as f:
+            f.write(b"was here before\n")
+    return target
+
+
+def check_target(problems, target, before):
+    after = snapshot(target)
+    if after != before:
+        added = sorted(set(after) - set(before))
+        changed = sorted(n for n in before if after.get(n) != before[n])
+        problems.append("target folder changed: added %s, changed or gone %s" % (added, changed))
+
+
+def run_windows_case(wine, helper, cli, name, work):
+    mode, expected, stderr_text = WINDOWS_CASES[name]
+    source = os.path.join(work, "big.dat")
+    make_source(source)
+    target = prepare_target(work)
+    before = snapshot(target)
+    env = dict(os.environ, SOURCE_DATE_EPOCH=EPOCH)
+    done = subprocess.run([wine, helper, mode, target, cli, "encode", source, source, target], env=env,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    err = done.stderr.decode(errors="replace")
+    problems = []
+    if done.returncode != expected:
+        problems.append("exit status %d, expected %d" % (done.returncode, expected))
+    if done.stdout:
+        problems.append("stdout should be empty, holds: %r" % done.stdout)
+    if stderr_text is not None and err != stderr_text:
+        problems.append("stderr should be %r, holds: %r" % (stderr_text, err))
+    check_target(problems, target, before)
+    if problems:
+        fail("; ".join(problems))
+
+
 def run_case(cli, name, work):
     command, act, expected, stderr_rule = CASES[name]
     env = dict(os.environ, SOURCE_DATE_EPOCH=EPOCH)
     sources = os.path.join(work, "sources")
-    target = os.path.join(work, "target")
     os.mkdir(sources)
-    os.mkdir(target)
     plain = os.path.join(sources, "big.dat")
     make_source(plain)
     source = plain
@@ -136,10 +188,7 @@ def run_case(cli, name, work):
             fail("could not make the container: " + made.stderr)
         source = made.stdout.strip()
         os.remove(plain)
-    # Outputs that exist already: the job must neither replace nor touch them.
-    for name_taken in ("big.~mq", "big.dat", "keep.txt"):
-        with open(os.path.join(target, name_taken), "wb") as f:
-            f.write(b"was here before\n")
+    target = prepare_target(work)
     before = snapshot(target)
     changes_source = act in (truncate_case, grow_case)
     source_before = None if changes_source else digest(source)
@@ -166,11 +215,7 @@ def run_case(cli, name, work):
             problems.append("stderr should name %s, holds: %s" % (rule, err))
     elif err != rule:
         problems.append("stderr should be %r, holds: %r" % (rule, err))
-    after = snapshot(target)
-    if after != before:
-        added = sorted(set(after) - set(before))
-        changed = sorted(n for n in before if after.get(n) != before[n])
-        problems.append("target folder changed: added %s, changed or gone %s" % (added, changed))
+    check_target(problems, target, before)
     if source_before is not None and digest(source) != source_before:
         problems.append("the source changed")
     if problems:
@@ -178,12 +223,19 @@ def run_case(cli, name, work):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in CASES:
-        print("usage: midjob.py CLI CASE  (CASE: %s)" % ", ".join(CASES), file=sys.stderr)
+    args = sys.argv[1:]
+    windows = len(args) == 5 and args[0] == "--wine" and args[4] in WINDOWS_CASES
+    if not windows and not (len(args) == 2 and args[1] in CASES):
+        print("usage: midjob.py CLI CASE  (CASE: %s)\n"
+              "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)"
+              % (", ".join(CASES), ", ".join(WINDOWS_CASES)), file=sys.stderr)
         return 2
     work = work_folder()
     try:
-        run_case(os.path.abspath(sys.argv[1]), sys.argv[2], work)
+        if windows:
+            run_windows_case(args[1], args[2], args[3], args[4], work)
+        else:
+            run_case(os.path.abspath(args[0]), args[1], work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

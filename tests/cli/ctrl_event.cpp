@@ -1,0 +1,95 @@
+// Test helper: starts a command, waits until its job is under way (a new
+// entry shows in FOLDER), then sends it a console event or kills it, and
+// exits with the command's exit code. Exit codes above 250 are the
+// helper's own failures.
+//   ctrl_event c|break|kill FOLDER COMMAND [ARGS...]
+// c: Ctrl+C to every process of this console (this helper ignores it);
+// break: Ctrl+Break to the command, started in a process group of its own;
+// kill: TerminateProcess, which no clean-up follows.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kUsage = 251;
+constexpr int kStartFailed = 252;
+constexpr int kEndedEarly = 253;
+constexpr int kEventFailed = 254;
+constexpr DWORD kPollMilliseconds = 1;
+
+// Ignores Ctrl+C for this process only: SetConsoleCtrlHandler(nullptr, TRUE)
+// would be inherited by the command.
+BOOL WINAPI IgnoreControl(DWORD) {
+    return TRUE;
+}
+
+std::wstring Quoted(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+std::size_t CountEntries(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    std::size_t count = 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") ++count;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return count;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) return kUsage;
+    const std::wstring mode = argv[1];
+    if (mode != L"c" && mode != L"break" && mode != L"kill") return kUsage;
+    const std::wstring folder = argv[2];
+    std::wstring commandLine;
+    for (int i = 3; i < argc; ++i) commandLine += (i > 3 ? L" " : L"") + Quoted(argv[i]);
+
+    ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
+    const std::size_t before = CountEntries(folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const DWORD flags = mode == L"break" ? CREATE_NEW_PROCESS_GROUP : 0;
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+                          &process))
+        return kStartFailed;
+
+    while (CountEntries(folder) == before) {
+        if (::WaitForSingleObject(process.hProcess, kPollMilliseconds) == WAIT_OBJECT_0) return kEndedEarly;
+    }
+    BOOL sent = FALSE;
+    if (mode == L"c")
+        sent = ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    else if (mode == L"break")
+        sent = ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
+    else
+        sent = ::TerminateProcess(process.hProcess, 9);
+    if (!sent) {
+        ::TerminateProcess(process.hProcess, kEventFailed);
+        return kEventFailed;
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
