@@ -2,12 +2,14 @@
 // entry shows in FOLDER), then sends it a console event or kills it, and
 // exits with the command's exit code. Exit codes above 250 are the
 // helper's own failures.
-//   ctrl_event c|break|kill FOLDER COMMAND [ARGS...]
-// c: Ctrl+C to every process of this console (this helper ignores it);
-// break: Ctrl+Break to the command, started in a process group of its own;
-// kill: TerminateProcess, which no clean-up follows.
+//   ctrl_event c|kill FOLDER COMMAND [ARGS...]
+// c: Ctrl+C to every process of the helper's console (the helper ignores
+// it); kill: TerminateProcess, which no clean-up follows.
+// (Ctrl+Break to a process group would be the other event; Wine 8 refuses
+// to send it.)
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -59,32 +61,37 @@ std::size_t CountEntries(const std::wstring& folder) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     const std::wstring mode = argv[1];
-    if (mode != L"c" && mode != L"break" && mode != L"kill") return kUsage;
+    if (mode != L"c" && mode != L"kill") return kUsage;
     const std::wstring folder = argv[2];
     std::wstring commandLine;
     for (int i = 3; i < argc; ++i) commandLine += (i > 3 ? L" " : L"") + Quoted(argv[i]);
 
-    ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
-    const std::size_t before = CountEntries(folder);
+    // Ctrl+C goes to every process of a console: a console of its own keeps
+    // it to this helper and the command (started from a script, Wine gives
+    // the helper none that takes events). The new console would take over
+    // the standard handles, so the command gets the ones the helper was given.
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    ::FreeConsole();
+    if (!::AllocConsole()) return kStartFailed;
+    ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
+    const std::size_t before = CountEntries(folder);
     PROCESS_INFORMATION process{};
-    const DWORD flags = mode == L"break" ? CREATE_NEW_PROCESS_GROUP : 0;
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                           &process))
         return kStartFailed;
 
     while (CountEntries(folder) == before) {
         if (::WaitForSingleObject(process.hProcess, kPollMilliseconds) == WAIT_OBJECT_0) return kEndedEarly;
     }
-    BOOL sent = FALSE;
-    if (mode == L"c")
-        sent = ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    else if (mode == L"break")
-        sent = ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
-    else
-        sent = ::TerminateProcess(process.hProcess, 9);
+    const BOOL sent = mode == L"c" ? ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)
+                                   : ::TerminateProcess(process.hProcess, 9);
     if (!sent) {
+        std::fwprintf(stderr, L"ctrl_event: sending failed, error %lu\n", ::GetLastError());
         ::TerminateProcess(process.hProcess, kEventFailed);
         return kEventFailed;
     }

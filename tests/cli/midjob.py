@@ -127,7 +127,6 @@ CASES = {
 # name: (helper mode, expected status, stderr)
 WINDOWS_CASES = {
     "win_ctrl_c": ("c", 130, INTERRUPTED),
-    "win_ctrl_break": ("break", 128 + 21, INTERRUPTED),
     # No clean-up runs after TerminateProcess: only a temporary marked for
     # deletion leaves nothing behind.
     "win_kill": ("kill", 9, None),
