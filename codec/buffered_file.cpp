@@ -8,7 +8,8 @@ BufferedFile::Buffer BufferedFile::NewBuffer() {
     return Buffer(static_cast<std::uint8_t*>(::operator new[](kBufferSize, kBufferAlignment)));
 }
 
-BufferedFile::BufferedFile(std::string path) : m_path(std::move(path)), m_buffer(NewBuffer()) {}
+BufferedFile::BufferedFile(std::string path, bool output)
+    : m_path(std::move(path)), m_buffer(NewBuffer()), m_output(output) {}
 
 std::string BufferedFile::ErrorText(const char* what) {
     return "An error occurred while " + std::string(what) + " \"" + m_path + "\": " + RawErrorText();
@@ -95,6 +96,10 @@ void BufferedFile::Rewind() {
 }
 
 void BufferedFile::Close() {
+    if (m_output && !m_published) {
+        Discard();
+        return;
+    }
     if (!m_open) return;
     m_open = false;
     m_transfer.Wait();
@@ -112,10 +117,46 @@ void BufferedFile::Close() {
 }
 
 void BufferedFile::CloseQuietly() noexcept {
+    if (m_output && !m_published) {
+        Discard();
+        return;
+    }
     m_transfer.Stop();
     if (!m_open) return;
     m_open = false;
     RawClose();
+}
+
+void BufferedFile::FlushWrites() {
+    AwaitTransfer();
+    if (m_end > 0 && !RawWrite(m_buffer.get(), m_end)) Fail("writing");
+    m_end = 0;
+}
+
+PublishStatus BufferedFile::Publish(const std::string& path) {
+    if (!m_output || !m_open || m_published) return PublishStatus::Failed;
+    FlushWrites();
+    const PublishStatus status = RawPublish(path);
+    if (status != PublishStatus::Published) return status;
+    m_published = true;
+    m_path = path;
+    // A failure to close still fails the job, which then removes the file.
+    Close();
+    return status;
+}
+
+std::string BufferedFile::Discard() noexcept {
+    m_transfer.Stop();
+    if (m_open) {
+        m_open = false;
+        RawClose();
+    }
+    if (!m_output) return {};
+    try {
+        return RawRemove();
+    } catch (...) {
+        return m_path;
+    }
 }
 
 std::int64_t BufferedFile::Length() {

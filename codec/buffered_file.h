@@ -18,22 +18,35 @@
 
 namespace morvane {
 
-class BufferedFile : public File {
+// A source is read through it; an output (made with `output` true) is
+// written and then published or discarded.
+class BufferedFile : public OutputFile {
 public:
     static constexpr std::size_t kBufferSize = 1024 * 1024;
 
     std::size_t Read(void* buffer, std::size_t size) override;
     void Write(const void* data, std::size_t size) override;
     void Rewind() override;
+    // An output closed before it is published is discarded.
     void Close() override;
     std::int64_t Length() override;
+    PublishStatus Publish(const std::string& path) override;
+    std::string Discard() noexcept override;
 
 protected:
-    explicit BufferedFile(std::string path);
+    BufferedFile(std::string path, bool output);
     // Derived destructors call CloseQuietly: the raw handle is theirs, and
-    // the transfer thread must be gone before it is closed.
+    // the transfer thread must be gone before it is closed. An output not
+    // yet published is discarded.
     void CloseQuietly() noexcept;
     const std::string& Path() const { return m_path; }
+
+    // An output's naming and removal. RawPublish runs with the handle open
+    // and everything written; RawRemove runs once the handle is closed and
+    // removes what is left under a name (the temporary, or the published
+    // file), returning its path when that fails.
+    virtual PublishStatus RawPublish(const std::string& /*path*/) { return PublishStatus::Failed; }
+    virtual std::string RawRemove() { return {}; }
 
     // Raw operations; each returns false on failure and leaves the cause
     // for RawErrorText. Reads and writes run on the transfer thread.
@@ -62,6 +75,8 @@ private:
     void QueueWrite();
     // Waits for the transfer; raises the error of a failed one.
     void AwaitTransfer();
+    // Writes out everything buffered; raises the first failure.
+    void FlushWrites();
 
     std::string m_path;
     Buffer m_buffer;          // the caller's side: data to read, or to write
@@ -71,6 +86,8 @@ private:
     bool m_writing = false;
     bool m_readingAhead = false;  // a read ahead was started since the last rewind
     bool m_open = true;
+    const bool m_output;
+    bool m_published = false;
     // Set by the transfer thread; read after AwaitTransfer.
     std::size_t m_otherCount = 0;
     std::string m_transferError;

@@ -5,6 +5,14 @@
 
 namespace morvane {
 
+bool IsStorableExtension(const std::string& extension) {
+    for (const char c : extension) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x20 || c == '/' || c == '\\' || c == ':') return false;
+    }
+    return true;
+}
+
 std::size_t LengthFieldsSize(std::uint32_t version) {
     switch (version) {
     case kFormatVersion1: return 8;

@@ -24,6 +24,11 @@ inline constexpr std::size_t kMaxExtensionLength = 255;
 
 using StoredKey = std::array<std::uint8_t, kKeySize>;
 
+// True when an extension may be stored and restored: it holds no byte below
+// 0x20, no '/', '\\' or ':', any of which could leave the target folder or
+// name a device. Both the encoder and the decoder go by this one rule.
+bool IsStorableExtension(const std::string& extension);
+
 // Size of the two length fields for a version: 16, 8, or 0 for a version
 // this program does not know.
 std::size_t LengthFieldsSize(std::uint32_t version);

@@ -9,16 +9,6 @@
 namespace morvane {
 namespace {
 
-// An extension that could leave the target folder or name a device is
-// refused with the rest of a damaged header.
-bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint8_t c = bytes[i];
-        if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
-    }
-    return true;
-}
-
 class DecodeSteps final : public JobSteps {
 public:
     bool InspectSource(File& source, JobContext& context) override {
@@ -58,8 +48,10 @@ public:
         std::uint8_t extension[kMaxExtensionLength];
         if (!readExactly(&extensionLength, 1) || !readExactly(extension, extensionLength))
             return refuse(damaged);
-        if (!IsSafeExtension(extension, extensionLength)) return refuse(damaged);
         m_extension.assign(reinterpret_cast<const char*>(extension), extensionLength);
+        // An extension that could leave the target folder or name a device
+        // is refused with the rest of a damaged header.
+        if (!IsStorableExtension(m_extension)) return refuse(damaged);
 
         StoredKey key{};
         StoredKey secondKey{};
@@ -75,15 +67,14 @@ public:
             return refuse(damaged);
         if (version == kFormatVersion1 && firstLength != (payload & 0xFFFFFFFFu))
             return refuse(damaged);
+        m_headerSize = HeaderSize(version, extensionLength);
         return true;
     }
 
-    std::string FirstName(const PathParts& source) const override {
-        return source.baseName + m_extension;
-    }
+    std::string OutputExtension() const override { return m_extension; }
 
-    std::string NumberedName(const PathParts& source, int counter) const override {
-        return source.baseName + " (" + std::to_string(counter) + ")" + m_extension;
+    std::int64_t PayloadLength(const JobContext& context) const override {
+        return context.sourceLength - static_cast<std::int64_t>(m_headerSize);
     }
 
     void WriteBeforePayload(File&, JobContext&) override {}
@@ -92,6 +83,7 @@ public:
 
 private:
     std::string m_extension;
+    std::size_t m_headerSize = 0;
     StoredKey m_inverse{};
 };
 

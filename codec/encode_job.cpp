@@ -11,6 +11,13 @@ namespace {
 class EncodeSteps final : public JobSteps {
 public:
     bool InspectSource(File& source, JobContext& context) override {
+        // No container is written that the decoder would refuse.
+        if (!IsStorableExtension(context.sourceParts.extension)) {
+            context.host.ShowMessage("The file \"" + context.sourcePath +
+                                     "\" cannot be encoded: its extension holds a character an encoded file "
+                                     "cannot store (a control character, '/', '\\' or ':').");
+            return false;
+        }
         const std::string unreadable = "Unable to read from file " + context.sourcePath;
         std::uint8_t magic[3];
         if (source.Read(magic, sizeof magic) < sizeof magic) {
@@ -34,13 +41,9 @@ public:
         return true;
     }
 
-    std::string FirstName(const PathParts& source) const override {
-        return source.baseName + kContainerExtension;
-    }
+    std::string OutputExtension() const override { return kContainerExtension; }
 
-    std::string NumberedName(const PathParts& source, int counter) const override {
-        return source.baseName + " (" + std::to_string(counter) + ")" + kContainerExtension;
-    }
+    std::int64_t PayloadLength(const JobContext& context) const override { return context.sourceLength; }
 
     void WriteBeforePayload(File& output, JobContext& context) override {
         std::int32_t table[kKeySize];

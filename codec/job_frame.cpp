@@ -1,5 +1,6 @@
 #include "job_frame.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace morvane {
@@ -36,27 +37,30 @@ void ShowQuietly(JobHost& host, const std::string& text) noexcept {
     }
 }
 
-enum class Creation { Created, Refused };
+// The output's names in the order they are tried: "<base><ext>", then
+// "<base> (2)<ext>", "<base> (3)<ext>", ..., each one skipped while a probe
+// finds it taken.
+class OutputNames {
+public:
+    OutputNames(Platform& platform, std::string prefix, std::string base, std::string extension)
+        : m_platform(platform), m_prefix(std::move(prefix)), m_base(std::move(base)),
+          m_extension(std::move(extension)) {}
 
-// Finds the first free name and creates it. Creation is exclusive, so a
-// name taken by someone else between the probe and the creation is skipped.
-Creation CreateFreeOutput(Platform& platform, JobSteps& steps, const PathParts& parts,
-                          const std::string& prefix, std::unique_ptr<File>& output,
-                          std::string& outputPath) {
-    int counter = 1;
-    outputPath = prefix + steps.FirstName(parts);
-    for (;;) {
-        while (platform.ProbeName(outputPath))
-            outputPath = prefix + steps.NumberedName(parts, ++counter);
-        CreateResult created = platform.CreateOutput(outputPath);
-        if (created.status == CreateStatus::Created) {
-            output = std::move(created.file);
-            return Creation::Created;
-        }
-        if (created.status == CreateStatus::Failed) return Creation::Refused;
-        outputPath = prefix + steps.NumberedName(parts, ++counter);
+    // The first name from here on that no probe finds taken.
+    std::string NextFree() {
+        std::string path;
+        do {
+            path = m_prefix + m_base + (m_counter > 1 ? " (" + std::to_string(m_counter) + ")" : "") + m_extension;
+            ++m_counter;
+        } while (m_platform.ProbeName(path));
+        return path;
     }
-}
+
+private:
+    Platform& m_platform;
+    std::string m_prefix, m_base, m_extension;
+    int m_counter = 1;
+};
 
 void CloseQuietly(std::unique_ptr<File>& file) noexcept {
     if (!file) return;
@@ -71,65 +75,113 @@ void CloseQuietly(std::unique_ptr<File>& file) noexcept {
 // The host is asked whether to stop once every this many blocks (64 KiB).
 constexpr std::uint32_t kCancelCheckBlocks = 16;
 
-// Returns false when the host stopped the job midway.
-bool CopyBlocks(File& source, File& output, const StoredKey& table, JobHost& host) {
+enum class Copy { Done, Cancelled };
+
+// Transforms exactly `length` bytes of the source. A source that ends
+// sooner or goes on past them changed while it was read: a file error.
+Copy CopyBlocks(File& source, File& output, std::int64_t length, const StoredKey& table, JobContext& context) {
     const BlockTransform transform(table);
     std::uint8_t input[kBlockSize];
     std::uint8_t transformed[kBlockSize];
     std::uint32_t blocks = 0;
-    std::size_t count = 0;
-    do {
-        if (blocks % kCancelCheckBlocks == 0 && host.Cancelled()) return false;
-        count = source.Read(input, kBlockSize);
-        if (count > 0) {
-            transform.Apply(input, transformed, count);
-            output.Write(transformed, count);
-            host.SetProgressPos(++blocks);
-        }
-    } while (count == kBlockSize);
-    return true;
+    auto left = static_cast<std::uint64_t>(length);
+    const std::string changed = "The file \"" + context.sourcePath + "\" changed while it was being read.";
+    while (left > 0) {
+        if (blocks % kCancelCheckBlocks == 0 && context.host.Cancelled()) return Copy::Cancelled;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize));
+        if (source.Read(input, want) != want) throw FileError(changed);
+        transform.Apply(input, transformed, want);
+        output.Write(transformed, want);
+        left -= want;
+        context.host.SetProgressPos(++blocks);
+    }
+    if (source.Read(input, 1) != 0) throw FileError(changed);
+    return Copy::Done;
 }
 
-void Discard(Platform& platform, std::unique_ptr<File>& output, const std::string& outputPath) {
-    if (!output) return;
-    CloseQuietly(output);
-    platform.RemoveFile(outputPath);
+// A failed removal adds the leftover's path to what the job reports.
+std::string WithLeftover(std::string message, const std::string& leftover) {
+    if (leftover.empty()) return message;
+    return (message.empty() ? "" : message + "\n") + "Unable to remove file " + leftover;
 }
 
-// The work once the checks have passed: inspection, the output, the payload.
-// A file error ends it with its description and no output left behind.
+// Removes the unpublished (or failed) output; returns what is left, if anything.
+std::string Discard(std::unique_ptr<OutputFile>& output) noexcept {
+    if (!output) return {};
+    std::string leftover = output->Discard();
+    output.reset();
+    return leftover;
+}
+
+// Publishes the complete output under the first free name, moving on to
+// the next one whenever the name is taken at the last moment.
+PublishStatus PublishUnderFreeName(OutputFile& output, OutputNames& names, std::string& outputPath) {
+    for (;;) {
+        const PublishStatus status = output.Publish(outputPath);
+        if (status != PublishStatus::NameTaken) return status;
+        outputPath = names.NextFree();
+    }
+}
+
+// The work once the checks have passed: inspection, the output, the payload,
+// publication. Any error ends it with its message and no output left behind.
 std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source,
                               const std::string& targetFolder) {
-    std::unique_ptr<File> output;
+    std::unique_ptr<OutputFile> output;
     std::string outputPath;
+    std::string message;
     try {
         if (!steps.InspectSource(source, context) || context.host.Cancelled()) return kJobStopped;
-        const std::string prefix = TargetPrefix(targetFolder, context.platform);
-        if (CreateFreeOutput(context.platform, steps, context.sourceParts, prefix, output,
-                             outputPath) == Creation::Refused) {
+        OutputNames names(context.platform, TargetPrefix(targetFolder, context.platform),
+                          context.sourceParts.baseName, steps.OutputExtension());
+        outputPath = names.NextFree();
+        CreateResult created = context.platform.CreateOutput(outputPath, source.Permissions());
+        if (created.status != CreateStatus::Created) {
             context.host.ShowMessage("Unable to create file " + outputPath);
             return kJobStopped;
         }
+        output = std::move(created.file);
         steps.WriteBeforePayload(*output, context);
-        if (!CopyBlocks(source, *output, steps.Table(), context.host)) {
-            // Stopped by the host: nothing is shown and nothing is left.
-            Discard(context.platform, output, outputPath);
-            return kJobStopped;
+        if (CopyBlocks(source, *output, steps.PayloadLength(context), steps.Table(), context) == Copy::Done) {
+            if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
+                output.reset();
+                context.host.OutputWritten(outputPath);
+                return kJobDone;
+            }
+            message = "Unable to create file " + outputPath;
         }
-        output->Close();
-        context.host.OutputWritten(outputPath);
-        return kJobDone;
+        // Stopped by the host: nothing is shown and nothing is left.
     } catch (const FileError& error) {
-        Discard(context.platform, output, outputPath);
-        context.host.ShowMessage(std::string(error.what()).substr(0, kFileErrorTextLimit));
-        return kJobStopped;
+        message = FitErrorText(error.what(), kFileErrorTextLimit);
     } catch (...) {
         // A failed allocation, a thread that could not start, anything.
-        Discard(context.platform, output, outputPath);
-        ShowQuietly(context.host, kApplicationError);
-        return kJobStopped;
+        message = kApplicationError;
     }
+    message = WithLeftover(std::move(message), Discard(output));
+    if (!message.empty()) ShowQuietly(context.host, message);
+    return kJobStopped;
 }
+
+}  // namespace
+
+std::string FitErrorText(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    // "... \"<path>\": <cause>": the path gives way, the cause stays whole.
+    static const std::string kCauseMark = "\": ";
+    static const std::string kCut = "...";
+    const std::size_t mark = text.rfind(kCauseMark);
+    if (mark != std::string::npos && text.size() - mark + kCut.size() < limit / 2) {
+        const std::string tail = text.substr(mark);
+        std::size_t keep = limit - tail.size() - kCut.size();
+        while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+        return text.substr(0, keep) + kCut + tail;
+    }
+    std::size_t keep = limit;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+    return text.substr(0, keep);
+}
+
+namespace {
 
 // Hands the host back when a job ends, however it ends.
 struct HostRelease {

@@ -27,9 +27,11 @@ public:
     // Inspects the open source before any output exists. Returns false
     // after it has shown the message that stops the job.
     virtual bool InspectSource(File& source, JobContext& context) = 0;
-    // The output's first name, and its numbered names (counter 2, 3, ...).
-    virtual std::string FirstName(const PathParts& source) const = 0;
-    virtual std::string NumberedName(const PathParts& source, int counter) const = 0;
+    // The output's extension; the frame puts the source's base name and any
+    // number before it.
+    virtual std::string OutputExtension() const = 0;
+    // Bytes of payload the source holds after what InspectSource read.
+    virtual std::int64_t PayloadLength(const JobContext& context) const = 0;
     // Writes what precedes the payload into the new output.
     virtual void WriteBeforePayload(File& output, JobContext& context) = 0;
     // The table the block loop applies to every byte.
@@ -45,5 +47,9 @@ inline constexpr std::int64_t kMinimumSourceLength = 0x100000;       // 1 MiB
 inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;          // 1 MiB
 inline constexpr std::int64_t kGreatestSourceLength = 0x7FFFFFFFFFEFFFFF;
 inline constexpr std::size_t kFileErrorTextLimit = 1023;
+
+// An error text cut to `limit` bytes: the path inside it is shortened
+// before its cause, which comes last.
+std::string FitErrorText(const std::string& text, std::size_t limit);
 
 }  // namespace morvane

@@ -1,3 +1,8 @@
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <random>
+
 #include "platform.h"
 
 namespace morvane {
@@ -20,6 +25,26 @@ PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool w
     parts.baseName = path.substr(nameStart, nameEnd - nameStart).substr(0, kPartLimit);
     parts.extension = path.substr(nameEnd).substr(0, kPartLimit);
     return parts;
+}
+
+std::string UniqueTag() {
+    static std::atomic<std::uint32_t> counter{0};
+    static const std::uint32_t seed =
+        std::random_device{}() ^ static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::uint32_t value = seed ^ (counter++ * 2654435761u);
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string tag;
+    for (int i = 0; i < 6; ++i, value /= 36) tag += kDigits[value % 36];
+    return tag;
+}
+
+std::string TemporaryOutputName(const std::string& name, const std::string& unique) {
+    constexpr std::size_t kNameLimit = 255;
+    const std::string suffix = "." + unique + ".~mq-part";
+    std::size_t keep = std::min(name.size(), kNameLimit - 1 - suffix.size());
+    // A multi-byte character is kept whole or left out.
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return "." + name.substr(0, keep) + suffix;
 }
 
 }  // namespace morvane

@@ -38,13 +38,35 @@ public:
     virtual void Close() = 0;
     // Length of the open file, -1 when it cannot be had.
     virtual std::int64_t Length() = 0;
+    // The file's POSIX permission bits (0777 at most); none where the
+    // system has no such bits.
+    virtual std::optional<std::uint32_t> Permissions() { return std::nullopt; }
 };
 
-enum class CreateStatus { Created, AlreadyExists, Failed };
+enum class PublishStatus { Published, NameTaken, Failed };
+
+// An output while it is written: unnamed, or under a temporary name of the
+// form ".NAME.XXXXXX.~mq-part" in the target folder (marked for deletion
+// where the system allows), until Publish gives it its final name. An
+// output destroyed or closed unpublished is discarded.
+class OutputFile : public File {
+public:
+    // Writes out what is buffered (a failure raises FileError), then names
+    // the complete file `path` unless something of that name exists, which
+    // is never replaced. Published: the file is closed under `path`.
+    // NameTaken: nothing changed, another name may be tried. Failed: the
+    // name could not be given.
+    virtual PublishStatus Publish(const std::string& path) = 0;
+    // Closes and removes the file, published or not. Returns the path of
+    // what could not be removed, or an empty string.
+    virtual std::string Discard() noexcept = 0;
+};
+
+enum class CreateStatus { Created, Failed };
 
 struct CreateResult {
     CreateStatus status = CreateStatus::Failed;
-    std::unique_ptr<File> file;  // set only when Created
+    std::unique_ptr<OutputFile> file;  // set only when Created
 };
 
 struct PathParts {
@@ -61,16 +83,17 @@ public:
     // Opens an existing regular file for reading; null for anything else
     // (missing, a folder, no permission).
     virtual std::unique_ptr<File> OpenSource(const std::string& path) = 0;
-    // True when a file of this name exists and can be opened for reading.
+    // True when something of this name exists that is not a regular file
+    // (a folder, a FIFO, a device), or a file that can be opened for
+    // reading. Never blocks.
     virtual bool ProbeName(const std::string& path) = 0;
-    // Creates a new file for writing; never replaces an existing one.
-    virtual CreateResult CreateOutput(const std::string& path) = 0;
+    // Creates the temporary output for a file to be published as `path`,
+    // in its folder, with at most `permissions` (POSIX bits) where given.
+    virtual CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) = 0;
     // Splits a path on this platform's separators.
     virtual PathParts SplitPath(const std::string& path) = 0;
     // Bytes available to the caller on the volume holding `folder`.
     virtual std::optional<std::uint64_t> FreeSpace(const std::string& folder) = 0;
-    // Removes a file; false when it could not be removed.
-    virtual bool RemoveFile(const std::string& path) = 0;
     // True for a character that separates path components here.
     virtual bool IsSeparator(char c) const = 0;
     // The separator appended to a folder that does not end in one.
@@ -81,6 +104,37 @@ public:
 
 // The real platform of this build.
 Platform& SystemPlatform();
+
+// Forwards every operation to another platform, so a wrapper overrides only
+// what it changes.
+class PlatformWrapper : public Platform {
+public:
+    explicit PlatformWrapper(Platform& target) : m_target(target) {}
+    Platform& Target() const { return m_target; }
+
+    std::unique_ptr<File> OpenSource(const std::string& path) override { return m_target.OpenSource(path); }
+    bool ProbeName(const std::string& path) override { return m_target.ProbeName(path); }
+    CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override {
+        return m_target.CreateOutput(path, permissions);
+    }
+    PathParts SplitPath(const std::string& path) override { return m_target.SplitPath(path); }
+    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
+        return m_target.FreeSpace(folder);
+    }
+    bool IsSeparator(char c) const override { return m_target.IsSeparator(c); }
+    char PreferredSeparator() const override { return m_target.PreferredSeparator(); }
+    std::time_t CurrentTime() override { return m_target.CurrentTime(); }
+
+private:
+    Platform& m_target;
+};
+
+// The temporary name of an output to be published as `name` (no folder):
+// ".NAME.<unique>.~mq-part", the name cut so the whole stays within 255 bytes.
+std::string TemporaryOutputName(const std::string& name, const std::string& unique);
+// Six characters, different on each call and in each process, for the
+// <unique> part.
+std::string UniqueTag();
 
 // Splits `path` by the runtime's rule: drive "X:" (only where the platform
 // has drives), folder up to the last separator, base name up to the last '.'

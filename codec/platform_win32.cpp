@@ -1,6 +1,9 @@
 // The platform on Windows: '\' and '/' both separate, paths may start with a
 // drive, and files are Win32 handles under the shared buffer. The ANSI calls
 // are used throughout, so paths are the program's narrow strings as typed.
+// An output is written as ".NAME.XXXXXX.~mq-part", marked for deletion so
+// that even a killed process leaves nothing, and unmarked and renamed to its
+// final name, never replacing anything, once complete.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -28,9 +31,21 @@ std::string SystemErrorText(DWORD code) {
     return std::string(text, length);
 }
 
+// Sets or clears the handle's delete-on-close mark.
+bool MarkForDeletion(HANDLE handle, bool mark) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = mark ? TRUE : FALSE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
 class Win32File final : public BufferedFile {
 public:
-    Win32File(std::string path, HANDLE handle) : BufferedFile(std::move(path)), m_hFile(handle) {}
+    // A source.
+    Win32File(std::string path, HANDLE handle) : BufferedFile(std::move(path), false), m_hFile(handle) {}
+    // An output under its temporary name, marked for deletion or not.
+    Win32File(std::string path, HANDLE handle, std::string temporaryPath, bool marked)
+        : BufferedFile(std::move(path), true), m_hFile(handle), m_temporaryPath(std::move(temporaryPath)),
+          m_bMarked(marked) {}
     ~Win32File() override { CloseQuietly(); }
 
 private:
@@ -78,6 +93,32 @@ private:
 
     std::string RawErrorText() override { return SystemErrorText(m_error); }
 
+    PublishStatus RawPublish(const std::string& path) override {
+        if (m_bMarked && !MarkForDeletion(m_hFile, false)) return PublishStatus::Failed;
+        // Renamed by name: our handle shares deletion, which a rename needs.
+        if (MoveFileExA(m_temporaryPath.c_str(), path.c_str(), 0)) {
+            m_temporaryPath.clear();
+            m_publishedPath = path;
+            m_bMarked = false;
+            return PublishStatus::Published;
+        }
+        const DWORD error = GetLastError();
+        if (m_bMarked) MarkForDeletion(m_hFile, true);
+        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+                           GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return taken ? PublishStatus::NameTaken : PublishStatus::Failed;
+    }
+
+    std::string RawRemove() override {
+        // A marked temporary went with its handle.
+        for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
+            if (name->empty()) continue;
+            if (!DeleteFileA(name->c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return *name;
+            name->clear();
+        }
+        return {};
+    }
+
     bool Failed() {
         m_error = GetLastError();
         return false;
@@ -85,6 +126,9 @@ private:
 
     HANDLE m_hFile;
     DWORD m_error = ERROR_SUCCESS;
+    std::string m_temporaryPath;  // an output's name until it is published
+    std::string m_publishedPath;
+    bool m_bMarked = false;
 };
 
 bool IsWin32Separator(char c) {
@@ -123,15 +167,27 @@ public:
         return true;
     }
 
-    CreateResult CreateOutput(const std::string& path) override {
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            const bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-            return {exists ? CreateStatus::AlreadyExists : CreateStatus::Failed, nullptr};
+    CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> /*permissions*/) override {
+        std::size_t nameStart = path.size();
+        while (nameStart > 0 && !IsWin32Separator(path[nameStart - 1]) &&
+               !(nameStart == 2 && path[1] == ':'))
+            --nameStart;
+        const std::string folder = path.substr(0, nameStart);
+        const std::string name = path.substr(nameStart);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
+            const HANDLE handle = CreateFileA(temporaryPath.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
+                                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle == INVALID_HANDLE_VALUE) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+                break;
+            }
+            // Where the mark is refused, the temporary is deleted by name.
+            const bool marked = MarkForDeletion(handle, true);
+            return {CreateStatus::Created, std::make_unique<Win32File>(path, handle, temporaryPath, marked)};
         }
-        return {CreateStatus::Created, std::make_unique<Win32File>(path, handle)};
+        return {CreateStatus::Failed, nullptr};
     }
 
     PathParts SplitPath(const std::string& path) override {
@@ -144,8 +200,6 @@ public:
             return std::nullopt;
         return std::uint64_t{availableToCaller.QuadPart};
     }
-
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
     bool IsSeparator(char c) const override { return IsWin32Separator(c); }
     char PreferredSeparator() const override { return '\\'; }

@@ -12,8 +12,8 @@ namespace {
 
 class MemoryFile final : public BufferedFile {
 public:
-    explicit MemoryFile(std::vector<std::uint8_t> content = {})
-        : BufferedFile("mem/file.bin"), content(std::move(content)) {}
+    explicit MemoryFile(std::vector<std::uint8_t> content = {}, bool output = false)
+        : BufferedFile("mem/file.bin", output), content(std::move(content)) {}
     ~MemoryFile() override { CloseQuietly(); }
 
     std::vector<std::uint8_t> content;
@@ -25,8 +25,21 @@ public:
     int failReadsFrom = -1;  // raw reads from this one on fail (0 = the first)
     bool failWrite = false;
     bool failClose = false;
+    // As an output: what the raw layer held when it was named, and removals.
+    std::string publishedAs;
+    std::size_t sizeAtPublish = 0;
+    int rawRemoves = 0;
 
 private:
+    PublishStatus RawPublish(const std::string& path) override {
+        publishedAs = path;
+        sizeAtPublish = content.size();
+        return PublishStatus::Published;
+    }
+    std::string RawRemove() override {
+        ++rawRemoves;
+        return {};
+    }
     bool RawRead(void* buffer, std::size_t size, std::size_t& count) override {
         if (failRead || (failReadsFrom >= 0 && rawReads >= failReadsFrom)) {
             ++rawReads;
@@ -81,6 +94,36 @@ TEST(BufferedFile, SmallBlocksCostFewRawCalls) {
     back.resize(got);
     EXPECT_EQ(back, data);
     EXPECT_EQ(source.rawReads, 4) << "three buffers and the empty read at the end";
+}
+
+TEST(BufferedFile, OutputIsNamedOnlyOnceEverythingIsWritten) {
+    const auto data = Numbered(BufferedFile::kBufferSize + 100);
+    MemoryFile output({}, true);
+    output.Write(data.data(), data.size());
+    EXPECT_EQ(output.Publish("mem/final.bin"), PublishStatus::Published);
+    EXPECT_EQ(output.publishedAs, "mem/final.bin");
+    EXPECT_EQ(output.sizeAtPublish, data.size());
+    EXPECT_EQ(output.rawCloses, 1) << "closed once published";
+    EXPECT_EQ(output.rawRemoves, 0);
+}
+
+TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
+    struct Case {
+        const char* how;
+        void (*end)(MemoryFile&);
+    };
+    const Case cases[] = {
+        {"closed", [](MemoryFile& f) { f.Close(); }},
+        {"discarded", [](MemoryFile& f) { EXPECT_EQ(f.Discard(), ""); }},
+    };
+    for (const Case& c : cases) {
+        MemoryFile output({}, true);
+        output.Write("abc", 3);
+        c.end(output);
+        EXPECT_EQ(output.rawCloses, 1) << c.how;
+        EXPECT_EQ(output.rawRemoves, 1) << c.how;
+        EXPECT_EQ(output.publishedAs, "") << c.how;
+    }
 }
 
 TEST(BufferedFile, FailedFlushAtCloseStillClosesTheHandle) {

@@ -21,6 +21,18 @@ StoredKey AffineKey() {
     return key;
 }
 
+TEST(ContainerFormat, StorableExtensions) {
+    const struct {
+        std::string extension;
+        bool storable;
+    } cases[] = {
+        {"", true},          {".pdf", true},     {".tar.gz", true},  {". spaced", true},
+        {".\xC3\xA9", true}, {".10:30", false},  {".a/b", false},    {".a\\b", false},
+        {".a\tb", false},    {".a\nb", false},   {std::string(".a\0b", 4), false}, {".\x1f", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsStorableExtension(c.extension), c.storable) << c.extension;
+}
+
 TEST(ContainerFormat, HeaderSizeByVersionAndExtension) {
     struct Case {
         std::uint32_t version;

@@ -2,9 +2,15 @@
 // already-encoded refusal and the time-seeded key.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "container_format.h"
 #include "job_test_fixture.h"
 #include "substitution_key.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace morvane::test {
 namespace {
@@ -129,6 +135,62 @@ TEST_F(EncodeJob, SourceEndingInsideTheProbeIsUnreadable) {
     }
     EXPECT_TRUE(ListNames(out).empty());
 }
+
+#ifndef _WIN32
+// Names legal here whose extension the decoder would refuse: no container
+// is written that cannot be decoded.
+TEST_F(EncodeJob, ExtensionTheDecoderWouldRefuseIsRefusedFirst) {
+    const std::string names[] = {"log.10:30", "log.a\\b", "log.a\tb", "log.a\nb", "log.\x7f\x01"};
+    for (const std::string& name : names) {
+        const std::string source = MakeSource(name, kMiB);
+        RecordingJobHost jobHost;
+        EXPECT_EQ(Run(JobKind::Encode, jobHost, source, out), kJobStopped) << name;
+        EXPECT_EQ(jobHost.Messages(),
+                  std::vector<std::string>{"The file \"" + source +
+                                           "\" cannot be encoded: its extension holds a character an encoded file "
+                                           "cannot store (a control character, '/', '\\' or ':')."})
+            << name;
+        EXPECT_TRUE(jobHost.ControlsEnabled());
+    }
+    EXPECT_TRUE(ListNames(out).empty());
+    EXPECT_TRUE(platform.createdPaths.empty()) << "refused before any output";
+}
+
+// A private source gives a private container, and that a private file.
+TEST_F(EncodeJob, PermissionsOfTheSourceAreKeptBothWays) {
+    const std::string source = MakeSource("secret.txt", kMiB);
+    ASSERT_EQ(::chmod(source.c_str(), 0600), 0);
+    const std::string container = EncodeToOut(source);
+    const std::string back = temp.MakeFolder("back");
+    RecordingJobHost decodeHost;
+    ASSERT_EQ(Run(JobKind::Decode, decodeHost, container, back), kJobDone);
+    for (const std::string& path : {container, back + "/secret.txt"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
+    }
+}
+
+// A FIFO as the source is refused at once, like a folder.
+TEST_F(EncodeJob, FifoSourceIsRefusedWithoutWaiting) {
+    const std::string fifo = in + "/pipe.bin";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const JobKind kind : {JobKind::Encode, JobKind::Decode}) {
+        RecordingJobHost jobHost;
+        EXPECT_EQ(Run(kind, jobHost, fifo, out), kJobStopped);
+        EXPECT_EQ(jobHost.Messages(), std::vector<std::string>{"Unable to open file " + fifo});
+    }
+}
+
+// A FIFO at the first free name is a taken name: the output goes on to the
+// next number and the FIFO stays.
+TEST_F(EncodeJob, FifoAtTheOutputNameIsATakenName) {
+    ASSERT_EQ(::mkfifo((out + "/report.~mq").c_str(), 0600), 0);
+    ASSERT_EQ(Encode(MakeSource("report.pdf", kMiB)), kJobDone);
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+    EXPECT_TRUE(std::filesystem::is_fifo(out + "/report.~mq"));
+}
+#endif
 
 TEST_F(EncodeJob, SameSecondGivesIdenticalContainers) {
     const std::string source = MakeSource("report.pdf", kMiB + 77);

@@ -11,7 +11,7 @@
 namespace morvane::test {
 namespace {
 
-enum class Expect { InjectedError, CreationRefused, ApplicationError };
+enum class Expect { InjectedError, CreationRefused, ApplicationError, SourceChanged, InjectedErrorAndLeftover };
 
 struct FaultCase {
     const char* what;
@@ -40,6 +40,21 @@ const FaultCase kFaultCases[] = {
     {"creation refused", false, [](InjectedFaults& f) { f.refuseCreation = true; }, Expect::CreationRefused},
     {"creation refused while decoding", true, [](InjectedFaults& f) { f.refuseCreation = true; },
      Expect::CreationRefused},
+    {"publication refused", false, [](InjectedFaults& f) { f.publishFails = true; }, Expect::CreationRefused},
+    {"publication refused while decoding", true, [](InjectedFaults& f) { f.publishFails = true; },
+     Expect::CreationRefused},
+    {"source ends early", false, [](InjectedFaults& f) { f.sourceEndsAfter = 600000; }, Expect::SourceChanged},
+    {"source ends in the last block", false, [](InjectedFaults& f) { f.sourceEndsAfter = 0x100000 + 20; },
+     Expect::SourceChanged},
+    {"container ends early", true, [](InjectedFaults& f) { f.sourceEndsAfter = 600000; }, Expect::SourceChanged},
+    {"source grows", false, [](InjectedFaults& f) { f.sourceGrowsBy = 1; }, Expect::SourceChanged},
+    {"container grows", true, [](InjectedFaults& f) { f.sourceGrowsBy = 5000; }, Expect::SourceChanged},
+    {"leftover cannot be removed", false,
+     [](InjectedFaults& f) {
+         f.diskFullAfter = 600000;
+         f.discardFails = true;
+     },
+     Expect::InjectedErrorAndLeftover},
     {"allocation fails in the header", true, [](InjectedFaults& f) { f.allocationFailsAfter = 100; },
      Expect::ApplicationError},
     {"allocation fails in the payload", false, [](InjectedFaults& f) { f.allocationFailsAfter = 500000; },
@@ -73,13 +88,21 @@ TEST_P(JobFault, StopsCleanly) {
 
     const std::uint32_t result = (fault.decode ? Decode(source) : Encode(source));
 
-    ASSERT_EQ(platform.raisedErrors.size(), fault.message == Expect::InjectedError ? 1u : 0u);
-    const std::string message = fault.message == Expect::InjectedError    ? platform.raisedErrors.front()
-                                : fault.message == Expect::CreationRefused ? "Unable to create file " + expectedOutput
-                                                                          : "Application Error. - Unable to process.";
+    const bool injected = fault.message == Expect::InjectedError || fault.message == Expect::InjectedErrorAndLeftover;
+    ASSERT_EQ(platform.raisedErrors.size(), injected ? 1u : 0u);
+    std::string message;
+    switch (fault.message) {
+    case Expect::InjectedError: message = platform.raisedErrors.front(); break;
+    case Expect::CreationRefused: message = "Unable to create file " + expectedOutput; break;
+    case Expect::ApplicationError: message = "Application Error. - Unable to process."; break;
+    case Expect::SourceChanged: message = "The file \"" + source + "\" changed while it was being read."; break;
+    case Expect::InjectedErrorAndLeftover:
+        message = platform.raisedErrors.front() + "\nUnable to remove file " + expectedOutput + ".left-over";
+        break;
+    }
     ExpectStoppedWith(result, message);
     EXPECT_TRUE(ListNames(out).empty()) << "no partial output";
-    EXPECT_EQ(platform.removedPaths, platform.createdPaths) << "whatever was created is removed";
+    EXPECT_EQ(platform.discardedPaths, platform.createdPaths) << "whatever was created is removed";
     EXPECT_EQ(ReadBytes(source), sourceBefore);
     ASSERT_GE(host.Calls().size(), 2u);
     EXPECT_EQ(host.Calls()[0], "busy 1");

@@ -184,14 +184,14 @@ TEST_F(JobFrame, CancelledMidPayloadStopsWithoutOutput) {
                                        : EncodeToOut(MakeSource("report.pdf", 2 * kMiB));
         const std::string target = temp.MakeFolder(std::string("midway-") + job.name);
         platform.createdPaths.clear();
-        platform.removedPaths.clear();
+        platform.discardedPaths.clear();
         RecordingJobHost cancelled;
         cancelled.CancelAtPosition(100);
         EXPECT_EQ(Run(job.kind, cancelled, source, target), kJobStopped);
         EXPECT_TRUE(cancelled.Messages().empty());
         EXPECT_TRUE(cancelled.OutputPaths().empty());
         EXPECT_TRUE(ListNames(target).empty());
-        EXPECT_EQ(platform.removedPaths, platform.createdPaths);
+        EXPECT_EQ(platform.discardedPaths, platform.createdPaths);
         EXPECT_GE(cancelled.LastPosition(), 100u);
         EXPECT_LT(cancelled.LastPosition(), 100u + 16u) << "asked every 16 blocks";
         EXPECT_FALSE(cancelled.Busy());
@@ -260,7 +260,25 @@ TEST_F(JobFrame, NameThatExistsButCannotBeProbedIsNeverReplaced) {
     ASSERT_EQ(Encode(source), kJobDone);
     EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (2).~mq")});
     EXPECT_EQ(ReadBytes(out + "/report.~mq"), (Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(platform.createdPaths, std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+    EXPECT_EQ(platform.publishedPaths, std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+}
+
+// Someone takes the free name while the output is written: the output
+// moves on to the next number, the other file is kept, and the path
+// reported is the one the output got.
+TEST_F(JobFrame, NameTakenAtTheLastMomentMovesTheOutputOn) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    WriteBytes(out + "/report (2).~mq", {'b'});
+    platform.faults.takenAtPublish = {"report.~mq", "report (3).~mq"};
+    ASSERT_EQ(Encode(source), kJobDone);
+    const std::string final = OutputIn(out, "report (4).~mq");
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{final});
+    EXPECT_EQ(platform.publishTries, (std::vector<std::string>{OutputIn(out, "report.~mq"),
+                                                                OutputIn(out, "report (3).~mq"), final}));
+    EXPECT_EQ(ReadBytes(out + "/report.~mq"), (Bytes{'t', 'a', 'k', 'e', 'n'}));
+    EXPECT_EQ(ReadBytes(out + "/report (3).~mq"), (Bytes{'t', 'a', 'k', 'e', 'n'}));
+    EXPECT_EQ(ReadBytes(out + "/report (2).~mq"), Bytes{'b'});
+    EXPECT_EQ(ListNames(out).size(), 4u) << "no temporary left";
 }
 
 TEST_F(JobFrame, FileErrorTextIsCutToTheBufferLimit) {
@@ -268,6 +286,40 @@ TEST_F(JobFrame, FileErrorTextIsCutToTheBufferLimit) {
     platform.faults.readErrorAfter = 0;
     platform.faults.errorText = std::string(1500, 'x');
     ExpectStoppedWith(Encode(source), std::string(kFileErrorTextLimit, 'x'));
+}
+
+// A long path gives way to the cause, which is what the user needs.
+TEST(FitErrorText, KeepsTheCauseWhenThePathIsLong) {
+    const std::string cause = "\": File too large";
+    const std::string head = "An error occurred while writing \"/";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string expected;
+    };
+    const std::string longPath(1500, 'p');
+    const std::string fits = head + std::string(900, 'p') + cause;
+    const Case cases[] = {
+        {"short enough", fits, fits},
+        {"long path", head + longPath + cause,
+         (head + longPath).substr(0, 1023 - cause.size() - 3) + "..." + cause},
+        // A character of several bytes is not split where the path is cut.
+        {"long path of two-byte characters", head + std::string(1500, 'p').replace(0, 1500, 750, 'q') + cause, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string fitted = FitErrorText(c.text, kFileErrorTextLimit);
+        EXPECT_LE(fitted.size(), kFileErrorTextLimit) << c.what;
+        EXPECT_EQ(fitted.substr(fitted.size() - cause.size()), cause) << c.what;
+        if (!c.expected.empty()) {
+            EXPECT_EQ(fitted, c.expected) << c.what;
+        }
+    }
+    std::string accented = head;
+    for (int i = 0; i < 800; ++i) accented += "\xC3\xA9";
+    const std::string fitted = FitErrorText(accented + cause, kFileErrorTextLimit);
+    const std::size_t cut = fitted.find("...");
+    ASSERT_NE(cut, std::string::npos);
+    EXPECT_EQ((fitted.size() - cause.size() - 3 - head.size()) % 2, 0u) << "whole characters only";
 }
 
 }  // namespace

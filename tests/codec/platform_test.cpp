@@ -14,6 +14,10 @@
 #include <random>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace morvane {
 namespace {
 
@@ -63,9 +67,9 @@ protected:
     }
 
     // Writes `data` through CreateOutput in uneven pieces, one larger than
-    // the buffer, and closes it.
+    // the buffer, and publishes it under `path`.
     void WriteThroughPlatform(const std::string& path, const std::vector<std::uint8_t>& data) {
-        CreateResult created = m_platform.CreateOutput(path);
+        CreateResult created = m_platform.CreateOutput(path, std::nullopt);
         ASSERT_EQ(created.status, CreateStatus::Created);
         ASSERT_TRUE(created.file);
         const std::size_t pieces[] = {1, 1000, BufferedFile::kBufferSize + 7, kStep};
@@ -75,7 +79,15 @@ protected:
             created.file->Write(data.data() + done, take);
             done += take;
         }
-        created.file->Close();
+        ASSERT_EQ(created.file->Publish(path), PublishStatus::Published);
+    }
+
+    // Names in the folder, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     Platform& m_platform = SystemPlatform();
@@ -107,27 +119,64 @@ TEST_F(PlatformTest, ProbeNameTellsWhetherAFileCanBeRead) {
     for (const auto& c : cases) EXPECT_EQ(m_platform.ProbeName(c.path), c.expected) << c.path;
 }
 
-TEST_F(PlatformTest, CreateOutputNeverReplacesWhatExists) {
+TEST_F(PlatformTest, PublishNeverReplacesWhatExists) {
     PutFile("kept.bin", "keep me");
     fs::create_directory(m_folder / "sub");
-    CreateResult first = m_platform.CreateOutput(PathOf("taken.bin"));
-    ASSERT_EQ(first.status, CreateStatus::Created);
-    const std::string cases[] = {
-        PathOf("kept.bin"),
-        PathOf("taken.bin"),  // created a moment ago and still open
-        PathOf("sub"),
-    };
-    for (const auto& path : cases) {
-        const CreateResult again = m_platform.CreateOutput(path);
-        EXPECT_EQ(again.status, CreateStatus::AlreadyExists) << path;
-        EXPECT_EQ(again.file, nullptr) << path;
+    const std::string taken[] = {PathOf("kept.bin"), PathOf("sub")};
+    for (const auto& path : taken) {
+        CreateResult created = m_platform.CreateOutput(path, std::nullopt);
+        ASSERT_EQ(created.status, CreateStatus::Created) << path;
+        created.file->Write("new", 3);
+        EXPECT_EQ(created.file->Publish(path), PublishStatus::NameTaken) << path;
+        // Still unpublished: another name may be tried.
+        EXPECT_EQ(created.file->Publish(PathOf("free.bin")), PublishStatus::Published) << path;
+        EXPECT_EQ(Content("free.bin"), "new");
+        fs::remove(m_folder / "free.bin");
     }
-    first.file->Close();
     EXPECT_EQ(Content("kept.bin"), "keep me");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "sub"}));
+}
+
+// While it is written an output has no name a user would take for a
+// finished file, and one never published leaves nothing behind.
+TEST_F(PlatformTest, OutputIsHiddenUntilPublishedAndGoneWhenDiscarded) {
+    for (const bool discardExplicitly : {true, false}) {
+        CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
+        ASSERT_EQ(created.status, CreateStatus::Created);
+        created.file->Write("abc", 3);
+        for (const std::string& name : Names()) {
+            EXPECT_EQ(name.rfind(".out.bin.", 0), 0u) << name;
+            EXPECT_EQ(name.substr(name.size() - 9), ".~mq-part") << name;
+        }
+        if (discardExplicitly) {
+            EXPECT_EQ(created.file->Discard(), "");
+        }
+        created.file.reset();
+        EXPECT_TRUE(Names().empty()) << discardExplicitly;
+    }
+}
+
+TEST_F(PlatformTest, DiscardRemovesEvenAPublishedOutput) {
+    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
+    EXPECT_EQ(created.file->Discard(), "");
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST(TemporaryOutputName, HiddenRecognisableAndWithinTheNameLimit) {
+    EXPECT_EQ(TemporaryOutputName("report.~mq", "a1b2c3"), ".report.~mq.a1b2c3.~mq-part");
+    const std::string longName = TemporaryOutputName(std::string(300, 'n'), "a1b2c3");
+    EXPECT_EQ(longName.size(), 255u);
+    std::string accented;
+    for (int i = 0; i < 150; ++i) accented += "\xC3\xA9";
+    const std::string cut = TemporaryOutputName(accented, "a1b2c3");
+    EXPECT_LE(cut.size(), 255u);
+    EXPECT_EQ((cut.size() - 1 - 16) % 2, 0u) << "whole characters only";
 }
 
 TEST_F(PlatformTest, CreateOutputInAMissingFolderFails) {
-    const CreateResult created = m_platform.CreateOutput(PathOf("nowhere") + "/out.bin");
+    const CreateResult created = m_platform.CreateOutput(PathOf("nowhere") + "/out.bin", std::nullopt);
     EXPECT_EQ(created.status, CreateStatus::Failed);
     EXPECT_EQ(created.file, nullptr);
 }
@@ -225,10 +274,10 @@ TEST_F(PlatformTest, ClosingTwiceIsHarmless) {
     source->Close();
     EXPECT_NO_THROW(source->Close());
 
-    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"));
+    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
     ASSERT_EQ(created.status, CreateStatus::Created);
     created.file->Write("xyz", 3);
-    created.file->Close();
+    ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
     EXPECT_NO_THROW(created.file->Close());
     created.file.reset();
     EXPECT_EQ(Content("out.bin"), "xyz");
@@ -263,12 +312,46 @@ TEST_F(PlatformTest, FreeSpaceOnlyForAnExistingFolder) {
     EXPECT_FALSE(m_platform.FreeSpace(PathOf("nowhere")).has_value());
 }
 
-TEST_F(PlatformTest, RemoveFileRemovesOnlyWhatIsThere) {
-    PutFile("gone.bin", "x");
-    EXPECT_TRUE(m_platform.RemoveFile(PathOf("gone.bin")));
-    EXPECT_FALSE(fs::exists(m_folder / "gone.bin"));
-    EXPECT_FALSE(m_platform.RemoveFile(PathOf("gone.bin")));
+#ifndef _WIN32
+// Special files never block a job: as a source they are refused like a
+// folder, as a name they are taken, and they are never replaced.
+TEST_F(PlatformTest, FifosAndDevicesNeverBlock) {
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {PathOf("fifo"), std::string("/dev/null"), std::string("/dev/zero")}) {
+        EXPECT_EQ(m_platform.OpenSource(path), nullptr) << path;
+        EXPECT_TRUE(m_platform.ProbeName(path)) << path;
+    }
+    CreateResult created = m_platform.CreateOutput(PathOf("fifo"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    EXPECT_EQ(created.file->Publish(PathOf("fifo")), PublishStatus::NameTaken);
+    created.file.reset();
+    EXPECT_EQ(Names(), std::vector<std::string>{"fifo"});
+    EXPECT_TRUE(fs::is_fifo(m_folder / "fifo"));
 }
+
+// An output is as private as its source: it gets the source's bits, which
+// the umask does not widen or narrow.
+TEST_F(PlatformTest, OutputTakesTheSourcesPermissions) {
+    const std::uint32_t modes[] = {0600, 0640, 0644, 0400};
+    for (const std::uint32_t mode : modes) {
+        PutFile("source.bin", "abc");
+        ASSERT_EQ(::chmod(PathOf("source.bin").c_str(), mode), 0);
+        auto source = m_platform.OpenSource(PathOf("source.bin"));
+        ASSERT_TRUE(source);
+        ASSERT_EQ(source->Permissions(), mode);
+        CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), source->Permissions());
+        ASSERT_EQ(created.status, CreateStatus::Created);
+        created.file->Write("xyz", 3);
+        ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
+        struct stat info {};
+        ASSERT_EQ(::stat(PathOf("out.bin").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, mode) << std::oct << mode;
+        source.reset();
+        fs::remove(m_folder / "out.bin");
+        fs::remove(m_folder / "source.bin");
+    }
+}
+#endif
 
 #ifdef _WIN32
 // A source being read may be read by others too, but not changed.

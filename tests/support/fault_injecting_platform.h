@@ -1,7 +1,8 @@
 // A Platform that forwards to a real one and injects the faults a test asks
 // for: a full disk, a read error, a short source, creation refused, a failing
-// or fixed free-space query, a fixed clock, a false source length, and names
-// that exist but cannot be probed.
+// or fixed free-space query, a fixed clock, a false source length, names
+// that exist but cannot be probed, and publication refused or beaten to its
+// name.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,9 @@ struct InjectedFaults {
     std::optional<std::uint64_t> threadStartFailsAfter;
     // OpenSource fails to allocate, before the job has any output.
     bool openAllocationFails = false;
+    // Source: this many bytes more follow its real end, as for a file that
+    // grows while it is read.
+    std::optional<std::uint64_t> sourceGrowsBy;
     // Source: Rewind raises.
     bool rewindFails = false;
     // Replaces the description of every injected file error.
@@ -47,17 +51,26 @@ struct InjectedFaults {
     // File names (last path component) that ProbeName reports as free although
     // they may exist, as for a file that cannot be opened for reading.
     std::set<std::string> unprobeableNames;
+    // Publish returns Failed without touching the file system.
+    bool publishFails = false;
+    // File names that someone else creates just before the output would be
+    // published under them.
+    std::set<std::string> takenAtPublish;
+    // Discard removes the output but reports it as left behind.
+    bool discardFails = false;
 };
 
-class FaultInjectingPlatform final : public Platform {
+class FaultInjectingPlatform final : public PlatformWrapper {
 public:
-    explicit FaultInjectingPlatform(Platform& real = SystemPlatform()) : m_real(real) {}
+    explicit FaultInjectingPlatform(Platform& real = SystemPlatform()) : PlatformWrapper(real) {}
 
     InjectedFaults faults;
 
     // What happened, for the test to check.
-    std::vector<std::string> createdPaths;   // outputs created
-    std::vector<std::string> removedPaths;   // RemoveFile calls
+    std::vector<std::string> createdPaths;    // outputs created (the names they were meant for)
+    std::vector<std::string> publishTries;    // every Publish, in order
+    std::vector<std::string> publishedPaths;  // outputs that got their name
+    std::vector<std::string> discardedPaths;  // outputs discarded (meant-for names)
     std::vector<std::string> raisedErrors;   // texts of injected file errors
     std::uint64_t outputBytesWritten = 0;    // reached the real output
     std::uint64_t sourceBytesRead = 0;
@@ -66,20 +79,16 @@ public:
 
     std::unique_ptr<File> OpenSource(const std::string& path) override;
     bool ProbeName(const std::string& path) override;
-    CreateResult CreateOutput(const std::string& path) override;
-    PathParts SplitPath(const std::string& path) override { return m_real.SplitPath(path); }
+    CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override;
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
-    bool RemoveFile(const std::string& path) override;
-    bool IsSeparator(char c) const override { return m_real.IsSeparator(c); }
-    char PreferredSeparator() const override { return m_real.PreferredSeparator(); }
     std::time_t CurrentTime() override;
+
+    // The last component of a path.
+    std::string NameOf(const std::string& path) const;
 
     // Raises an injected file error: `cause` and the file's path, unless
     // faults.errorText replaces them.
     [[noreturn]] void Raise(const std::string& cause, const std::string& path);
-
-private:
-    Platform& m_real;
 };
 
 }  // namespace morvane::test
