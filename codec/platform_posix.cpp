@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "buffered_file.h"
+#include "platform_posix.h"
 
 namespace morvane {
 namespace {
@@ -156,6 +157,8 @@ bool IsPosixSeparator(char c) {
 
 class PosixPlatform final : public Platform {
 public:
+    explicit PosixPlatform(bool unnamedOutputs) : m_unnamedOutputs(unnamedOutputs) {}
+
     std::unique_ptr<File> OpenSource(const std::string& path) override {
         const int fd = OpenWithoutBlocking(path);
         if (fd < 0) return nullptr;
@@ -191,7 +194,7 @@ public:
 #ifdef O_TMPFILE
         // Unnamed, so not even a killed process leaves anything; it needs
         // /proc to be named later.
-        if (::access("/proc/self/fd", X_OK) == 0)
+        if (m_unnamedOutputs && ::access("/proc/self/fd", X_OK) == 0)
             fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
 #endif
         for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -218,12 +221,20 @@ public:
     bool IsSeparator(char c) const override { return IsPosixSeparator(c); }
     char PreferredSeparator() const override { return '/'; }
     std::time_t CurrentTime() override { return std::time(nullptr); }
+
+private:
+    bool m_unnamedOutputs;
 };
 
 }  // namespace
 
 Platform& SystemPlatform() {
-    static PosixPlatform platform;
+    static PosixPlatform platform(true);
+    return platform;
+}
+
+Platform& NamedOutputsPlatform() {
+    static PosixPlatform platform(false);
     return platform;
 }
 

@@ -2,6 +2,9 @@
 // job frame relies on from the file system, checked on Linux and under Wine.
 #include "buffered_file.h"
 #include "platform.h"
+#ifndef _WIN32
+#include "platform_posix.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -14,7 +17,12 @@
 #include <random>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -155,6 +163,39 @@ TEST_F(PlatformTest, OutputIsHiddenUntilPublishedAndGoneWhenDiscarded) {
         EXPECT_TRUE(Names().empty()) << discardExplicitly;
     }
 }
+
+#ifndef _WIN32
+// Where no unnamed file can be made, the output lies under its hidden
+// temporary name while written and is renamed without replacing anything.
+TEST_F(PlatformTest, NamedTemporaryIsHiddenRenamedAndRemoved) {
+    Platform& named = NamedOutputsPlatform();
+    PutFile("kept.bin", "keep me");
+    CreateResult created = named.CreateOutput(PathOf("kept.bin"), 0640);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("new", 3);
+    const std::vector<std::string> during = Names();
+    ASSERT_EQ(during.size(), 2u);
+    const std::string& temporary = during[0];
+    EXPECT_EQ(temporary.rfind(".kept.bin.", 0), 0u) << temporary;
+    EXPECT_EQ(temporary.size(), std::string(".kept.bin.XXXXXX.~mq-part").size()) << temporary;
+    EXPECT_EQ(created.file->Publish(PathOf("kept.bin")), PublishStatus::NameTaken);
+    EXPECT_EQ(Names(), during) << "nothing replaced, the temporary kept for the next name";
+    ASSERT_EQ(created.file->Publish(PathOf("new.bin")), PublishStatus::Published);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "new.bin"}));
+    EXPECT_EQ(Content("new.bin"), "new");
+    EXPECT_EQ(Content("kept.bin"), "keep me");
+    struct stat info {};
+    ASSERT_EQ(::stat(PathOf("new.bin").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    CreateResult dropped = named.CreateOutput(PathOf("gone.bin"), std::nullopt);
+    ASSERT_EQ(dropped.status, CreateStatus::Created);
+    dropped.file->Write("abc", 3);
+    EXPECT_EQ(Names().size(), 3u);
+    EXPECT_EQ(dropped.file->Discard(), "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "new.bin"}));
+}
+#endif
 
 TEST_F(PlatformTest, DiscardRemovesEvenAPublishedOutput) {
     CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
@@ -354,6 +395,24 @@ TEST_F(PlatformTest, OutputTakesTheSourcesPermissions) {
 #endif
 
 #ifdef _WIN32
+// The temporary is marked for deletion while it is written, so a killed
+// process leaves nothing: nobody can open it meanwhile.
+TEST_F(PlatformTest, TemporaryIsMarkedForDeletionWhileWritten) {
+    CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("abc", 3);
+    for (const std::string& name : Names()) {
+        const HANDLE handle = CreateFileA(PathOf(name).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(handle, INVALID_HANDLE_VALUE) << name;
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
+    EXPECT_EQ(Names(), std::vector<std::string>{"out.bin"}) << "unmarked once published";
+    EXPECT_EQ(Content("out.bin"), "abc");
+}
+
 // A source being read may be read by others too, but not changed.
 TEST_F(PlatformTest, SourceIsSharedForReadingOnly) {
     PutFile("shared.bin", "abc");
