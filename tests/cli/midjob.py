@@ -12,7 +12,8 @@ continue, and checks the exit status, stderr, and that the target folder
 holds exactly what it held before, byte for byte, hidden files included.
 The Windows cases run the Windows tool under Wine through a helper that
 sends the console event (or kills it) once the job's output shows in the
-folder, and check the same.
+folder, and check the same. One more case loses the written path on a
+full stdout at the job's end.
 """
 import hashlib
 import os
@@ -173,6 +174,27 @@ def run_windows_case(wine, helper, cli, name, work):
         fail("; ".join(problems))
 
 
+def stdout_full_case(cli, work):
+    """The written path lost on a full stdout: the job's output stands, but
+    the run fails and says why."""
+    source = os.path.join(work, "big.dat")
+    make_source(source)
+    target = os.path.join(work, "target")
+    os.mkdir(target)
+    with open("/dev/full", "wb") as full:
+        done = subprocess.run([cli, "encode", source, target], stdout=full, stderr=subprocess.PIPE)
+    err = done.stderr.decode(errors="replace")
+    problems = []
+    if done.returncode != 1:
+        problems.append("exit status %d, expected 1" % done.returncode)
+    if err != "morvane-cli: unable to write to standard output\n":
+        problems.append("stderr: %r" % err)
+    if os.listdir(target) != ["big.~mq"]:
+        problems.append("target folder holds %s" % os.listdir(target))
+    if problems:
+        fail("; ".join(problems))
+
+
 def run_case(cli, name, work):
     command, act, expected, stderr_rule = CASES[name]
     env = dict(os.environ, SOURCE_DATE_EPOCH=EPOCH)
@@ -224,15 +246,17 @@ def run_case(cli, name, work):
 def main():
     args = sys.argv[1:]
     windows = len(args) == 5 and args[0] == "--wine" and args[4] in WINDOWS_CASES
-    if not windows and not (len(args) == 2 and args[1] in CASES):
+    if not windows and not (len(args) == 2 and (args[1] in CASES or args[1] == "stdout_full")):
         print("usage: midjob.py CLI CASE  (CASE: %s)\n"
               "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)"
-              % (", ".join(CASES), ", ".join(WINDOWS_CASES)), file=sys.stderr)
+              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(WINDOWS_CASES)), file=sys.stderr)
         return 2
     work = work_folder()
     try:
         if windows:
             run_windows_case(args[1], args[2], args[3], args[4], work)
+        elif args[1] == "stdout_full":
+            stdout_full_case(os.path.abspath(args[0]), work)
         else:
             run_case(os.path.abspath(args[0]), args[1], work)
     finally:
