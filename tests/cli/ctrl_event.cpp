@@ -1,5 +1,5 @@
-// Test helper: starts a command, waits until its job is under way (a new
-// entry shows in FOLDER), then sends it a console event or kills it, and
+// Test helper: starts a command, waits until its job is under way (FOLDER
+// has grown by 16 MiB), then sends it a console event or kills it, and
 // exits with the command's exit code. Exit codes above 250 are the
 // helper's own failures.
 //   ctrl_event c|kill FOLDER COMMAND [ARGS...]
@@ -20,6 +20,9 @@ constexpr int kStartFailed = 252;
 constexpr int kEndedEarly = 253;
 constexpr int kEventFailed = 254;
 constexpr DWORD kPollMilliseconds = 1;
+// Written before the job counts as under way: well past the output's
+// creation, in the middle of its payload.
+constexpr ULONGLONG kUnderWayBytes = 16 << 20;
 
 // Ignores Ctrl+C for this process only: SetConsoleCtrlHandler(nullptr, TRUE)
 // would be inherited by the command.
@@ -43,17 +46,17 @@ std::wstring Quoted(const std::wstring& argument) {
     return quoted + L"\"";
 }
 
-std::size_t CountEntries(const std::wstring& folder) {
+// The bytes of every file in `folder` together.
+ULONGLONG FolderBytes(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
-    std::size_t count = 0;
+    ULONGLONG bytes = 0;
     do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") ++count;
+        bytes += (ULONGLONG{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
-    return count;
+    return bytes;
 }
 
 }  // namespace
@@ -79,13 +82,13 @@ int wmain(int argc, wchar_t** argv) {
     ::FreeConsole();
     if (!::AllocConsole()) return kStartFailed;
     ::SetConsoleCtrlHandler(IgnoreControl, TRUE);
-    const std::size_t before = CountEntries(folder);
+    const ULONGLONG before = FolderBytes(folder);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                           &process))
         return kStartFailed;
 
-    while (CountEntries(folder) == before) {
+    while (FolderBytes(folder) < before + kUnderWayBytes) {
         if (::WaitForSingleObject(process.hProcess, kPollMilliseconds) == WAIT_OBJECT_0) return kEndedEarly;
     }
     const BOOL sent = mode == L"c" ? ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)

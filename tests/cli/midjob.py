@@ -174,7 +174,7 @@ def run_windows_case(wine, helper, cli, name, work):
         fail("; ".join(problems))
 
 
-def stdout_full_case(cli, work):
+def stdout_full_case(tool, work):
     """The written path lost on a full stdout: the job's output stands, but
     the run fails and says why."""
     source = os.path.join(work, "big.dat")
@@ -182,12 +182,12 @@ def stdout_full_case(cli, work):
     target = os.path.join(work, "target")
     os.mkdir(target)
     with open("/dev/full", "wb") as full:
-        done = subprocess.run([cli, "encode", source, target], stdout=full, stderr=subprocess.PIPE)
+        done = subprocess.run(tool + ["encode", source, target], stdout=full, stderr=subprocess.PIPE)
     err = done.stderr.decode(errors="replace")
     problems = []
     if done.returncode != 1:
         problems.append("exit status %d, expected 1" % done.returncode)
-    if err != "morvane-cli: unable to write to standard output\n":
+    if err.replace("\r\n", "\n") != "morvane-cli: unable to write to standard output\n":
         problems.append("stderr: %r" % err)
     if os.listdir(target) != ["big.~mq"]:
         problems.append("target folder holds %s" % os.listdir(target))
@@ -245,18 +245,20 @@ def run_case(cli, name, work):
 
 def main():
     args = sys.argv[1:]
-    windows = len(args) == 5 and args[0] == "--wine" and args[4] in WINDOWS_CASES
+    windows = len(args) == 5 and args[0] == "--wine" and (args[4] in WINDOWS_CASES or args[4] == "win_stdout_full")
     if not windows and not (len(args) == 2 and (args[1] in CASES or args[1] == "stdout_full")):
         print("usage: midjob.py CLI CASE  (CASE: %s)\n"
               "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)"
-              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(WINDOWS_CASES)), file=sys.stderr)
+              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(list(WINDOWS_CASES) + ["win_stdout_full"])), file=sys.stderr)
         return 2
     work = work_folder()
     try:
-        if windows:
+        if windows and args[4] == "win_stdout_full":
+            stdout_full_case([args[1], args[3]], work)
+        elif windows:
             run_windows_case(args[1], args[2], args[3], args[4], work)
         elif args[1] == "stdout_full":
-            stdout_full_case(os.path.abspath(args[0]), work)
+            stdout_full_case([os.path.abspath(args[0])], work)
         else:
             run_case(os.path.abspath(args[0]), args[1], work)
     finally:
