@@ -24,9 +24,8 @@ inline constexpr std::size_t kMaxExtensionLength = 255;
 
 using StoredKey = std::array<std::uint8_t, kKeySize>;
 
-// True when an extension may be stored and restored: it holds no byte below
-// 0x20, no '/', '\\' or ':', any of which could leave the target folder or
-// name a device. Both the encoder and the decoder go by this one rule.
+// True when an extension may be stored and restored (IsSafeExtension). The
+// encoder refuses what the decoder would: both go by this one rule.
 bool IsStorableExtension(const std::string& extension);
 
 // Size of the two length fields for a version: 16, 8, or 0 for a version
@@ -40,6 +39,10 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength);
 // stored as ".~mz"; `extension` must be at most 255 characters.
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
                                       const StoredKey& key);
+
+// False for an extension that could leave the target folder or name a
+// device: one holding '/', '\\', ':' or a byte below 0x20.
+bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size);
 
 void PutLittleEndian(std::uint8_t* out, std::uint64_t value, std::size_t bytes);
 std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes);

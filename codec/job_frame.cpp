@@ -17,10 +17,7 @@ std::string TargetPrefix(const std::string& folder, const Platform& platform) {
 // The length and free-space checks; returns the message that refuses the
 // job, or an empty string when it may go on.
 std::string CheckSizes(std::int64_t length, Platform& platform, const std::string& targetFolder) {
-    if (length == -1) return kApplicationError;
-    if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
-    if (length > kGreatestSourceLength)
-        return "Application Error - File is too big.\nUnable to process.";
+    if (std::string refusal = SourceLengthRefusal(length); !refusal.empty()) return refusal;
     const auto freeSpace = platform.FreeSpace(targetFolder);
     if (!freeSpace) return "Application Error. - Unable to process the request.";
     if (!(static_cast<std::uint64_t>(length) + kFreeSpaceMargin < *freeSpace))
@@ -180,6 +177,15 @@ std::string FitErrorText(const std::string& text, std::size_t limit) {
     while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
     return text.substr(0, keep);
 }
+
+std::string SourceLengthRefusal(std::int64_t length) {
+    if (length == -1) return kApplicationError;
+    if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
+    if (length > kGreatestSourceLength)
+        return "Application Error - File is too big.\nUnable to process.";
+    return {};
+}
+
 
 namespace {
 

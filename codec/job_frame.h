@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -45,11 +46,17 @@ std::unique_ptr<JobSteps> MakeDecodeSteps();
 // Limits of an accepted source.
 inline constexpr std::int64_t kMinimumSourceLength = 0x100000;       // 1 MiB
 inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;          // 1 MiB
-inline constexpr std::int64_t kGreatestSourceLength = 0x7FFFFFFFFFEFFFFF;
+// Above it, length + margin would overflow the free-space comparison.
+inline constexpr std::int64_t kGreatestSourceLength =
+    std::numeric_limits<std::int64_t>::max() - static_cast<std::int64_t>(kFreeSpaceMargin);
 inline constexpr std::size_t kFileErrorTextLimit = 1023;
 
 // An error text cut to `limit` bytes: the path inside it is shortened
 // before its cause, which comes last.
 std::string FitErrorText(const std::string& text, std::size_t limit);
+
+// The message that refuses a source of `length` bytes (-1: unknown) before
+// anything is read from it; empty when the length is acceptable.
+std::string SourceLengthRefusal(std::int64_t length);
 
 }  // namespace morvane
