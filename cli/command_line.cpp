@@ -107,8 +107,12 @@ std::string HelpText() {
            "  SOURCE_DATE_EPOCH  seconds since 1970 used to seed the key instead of the\n"
            "                     current time, for reproducible containers\n"
            "\n"
+           "An interrupt (Ctrl+C, SIGTERM, SIGHUP) stops the running job, leaving\n"
+           "nothing of it behind, and skips the remaining sources.\n"
+           "\n"
            "Exit status: 0 every job succeeded (info: every CONTAINER is sound),\n"
-           "1 a job failed (info: a CONTAINER is not sound), 2 usage error.\n";
+           "1 a job failed (info: a CONTAINER is not sound) or stdout could not be\n"
+           "written, 2 usage error, 128 + the signal when interrupted (130 for Ctrl+C).\n";
 }
 
 std::string VersionText() {

@@ -11,8 +11,14 @@ constexpr std::size_t kLineWidth = kBarWidth + 7;
 
 }  // namespace
 
-ConsoleJobHost::ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress)
-    : m_out(out), m_err(err), m_drawProgress(drawProgress) {}
+ConsoleJobHost::ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress,
+                               const std::atomic<int>* interrupt)
+    : m_out(out), m_err(err), m_drawProgress(drawProgress), m_interrupt(interrupt) {}
+
+bool ConsoleJobHost::Cancelled() const {
+    // Asked for every block: a relaxed load is all it costs.
+    return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed) != 0;
+}
 
 void ConsoleJobHost::SetBusy(bool busy) {
     // The job is over: leave no bar behind for whatever is printed next.

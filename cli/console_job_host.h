@@ -2,6 +2,7 @@
 // path to stdout, and a progress bar on stderr when that is a terminal.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -12,7 +13,9 @@ namespace morvane::cli {
 
 class ConsoleJobHost final : public JobHost {
 public:
-    ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress);
+    // `interrupt`, when given, is non-zero once the tool was interrupted.
+    ConsoleJobHost(std::ostream& out, std::ostream& err, bool drawProgress,
+                   const std::atomic<int>* interrupt = nullptr);
 
     bool HasWindow() const override { return true; }
     void SetBusy(bool busy) override;
@@ -24,6 +27,8 @@ public:
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path) override;
+    // True once interrupted: the running job stops and no other starts.
+    bool Cancelled() const override;
 
 private:
     void DrawBar(int percent);
@@ -32,6 +37,7 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_drawProgress;
+    const std::atomic<int>* m_interrupt;
     std::uint32_t m_upper = 0;
     int m_shownPercent = -1;  // -1: no bar on the line
 };

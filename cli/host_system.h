@@ -3,6 +3,7 @@
 // host_system_win32.cpp), chosen by the build.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace morvane::cli {
@@ -15,5 +16,18 @@ bool IsErrorStreamTerminal();
 
 // Makes stdout and stderr write a line feed as a line feed.
 void PrepareStandardStreams();
+
+// From here on, an interrupt no longer ends the process at once: it is
+// recorded, and the running job stops at its next block and cleans up.
+// POSIX: SIGINT, SIGTERM and SIGHUP (one that was ignored when the tool
+// started, as under nohup, stays ignored); a second one of the same kind
+// ends the process the default way. Windows: Ctrl+C, Ctrl+Break and the
+// console closing.
+void CatchInterrupts();
+
+// 0 until the first interrupt; then the exit status it asks for, 128 + the
+// signal (130 for Ctrl+C on every system). Set from a signal handler, so
+// lock-free.
+const std::atomic<int>& InterruptStatus();
 
 }  // namespace morvane::cli

@@ -1,4 +1,5 @@
 // morvane-cli: the codec's encode and decode jobs from a terminal or script.
+#include <atomic>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -19,10 +20,10 @@ int main(int argc, char** argv) {
     switch (command.action) {
     case Action::Help:
         std::cout << HelpText();
-        return kExitAllDone;
+        return FinishRun(kExitAllDone, 0, std::cout, std::cerr);
     case Action::Version:
         std::cout << VersionText();
-        return kExitAllDone;
+        return FinishRun(kExitAllDone, 0, std::cout, std::cerr);
     case Action::UsageError:
         std::cerr << "morvane-cli: " << command.error << '\n' << UsageText();
         return kExitUsage;
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     if (epoch.seconds) fixedClock.emplace(system, *epoch.seconds);
     morvane::Platform& platform = fixedClock ? static_cast<morvane::Platform&>(*fixedClock) : system;
 
-    ConsoleJobHost host(std::cout, std::cerr, IsErrorStreamTerminal());
-    return RunJobs(command, host, platform);
+    CatchInterrupts();
+    const std::atomic<int>& interrupt = InterruptStatus();
+    ConsoleJobHost host(std::cout, std::cerr, IsErrorStreamTerminal(), &interrupt);
+    const int status = RunJobs(command, host, platform);
+    return FinishRun(status, interrupt.load(), std::cout, std::cerr);
 }

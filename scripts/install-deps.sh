@@ -5,9 +5,10 @@
 # installs everywhere but starts only where the kernel executes 32-bit
 # programs), clang with its sanitizer and libFuzzer runtimes for the fuzz
 # targets, a virtual display for the Windows tests, GNU time, bc and openssl
-# (a reference row) for the benchmark, and the tools that make and check the
-# release packages (dpkg-shlibdeps, unzip, man). When everything is there already it only
-# asks dpkg, so a second run costs nothing.
+# (a reference row) for the benchmark, the tools that make and check the
+# release packages (dpkg-shlibdeps, unzip, man), and Python for the
+# end-to-end drivers. When everything is there already it only asks dpkg,
+# so a second run costs nothing.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,7 @@ packages=(
   xvfb xauth imagemagick xdotool
   time bc openssl
   dpkg-dev unzip man-db
+  python3
 )
 
 is_installed() {

@@ -11,6 +11,10 @@ namespace {
 // The last keyboard message an accelerator table is offered.
 constexpr UINT kLastKeyMessage = 0x0108;
 
+// How long the end of the session waits for a stopped job to clean up; the
+// system allows a few seconds before it ends the process regardless.
+constexpr DWORD kEndSessionCleanUpMilliseconds = 4000;
+
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER,
                                 IDC_BROWSE_FOLDER, IDOK, IDCANCEL};
 
@@ -70,6 +74,7 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_WM_INITMENUPOPUP()
     ON_COMMAND_RANGE(ID_FILE_ENCODE, ID_FILE_DECODE, SetMode)
     ON_WM_DESTROY()
+    ON_WM_ENDSESSION()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
     ON_MESSAGE(WM_TIMER, OnTimerTick)
 END_MESSAGE_MAP()
@@ -162,6 +167,18 @@ bool CCodecDlg::IsWorkerAlive() const {
 
 void CCodecDlg::OnDestroy() {
     if (m_pJobRelay) m_pJobRelay->Detach();
+}
+
+// The process may be ended as soon as this returns: a running job is
+// stopped, as if the dialog had gone, and its clean-up waited for, so no
+// temporary is left behind.
+void CCodecDlg::OnEndSession(BOOL bEnding) {
+    if (!bEnding || !IsWorkerAlive()) return;
+    m_pJobRelay->Detach();
+    if (!m_pJobRelay->WaitUntilFinished(kEndSessionCleanUpMilliseconds)) return;
+    // Should the process live on after all, the dialog is usable again.
+    SetBusy(false);
+    EnableJobControls(true);
 }
 
 LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM lParam) {

@@ -52,6 +52,7 @@ protected:
     void OnFileExit();
     void SetMode(UINT nID);
     void OnDestroy();
+    void OnEndSession(BOOL bEnding);
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerTick(WPARAM wParam, LPARAM lParam);
 

@@ -2,6 +2,13 @@
 
 #include <thread>
 
+CJobRelay::CJobRelay(HWND hDialog)
+    : m_hDialog(hDialog), m_hFinished(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CJobRelay::~CJobRelay() {
+    if (m_hFinished != nullptr) ::CloseHandle(m_hFinished);
+}
+
 std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
                                             std::unique_ptr<morvane::JobRequest> request) {
     auto relay = std::make_shared<CJobRelay>(hDialog);
@@ -14,6 +21,7 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
             // Nothing may escape a thread; the job has ended either way.
         }
         relay->m_bFinished = true;
+        if (relay->m_hFinished != nullptr) ::SetEvent(relay->m_hFinished);
     });
     request.release();
     worker.detach();
@@ -28,6 +36,22 @@ void CJobRelay::RunCall(LPARAM call, const CJobRelay* current, morvane::JobHost&
 void CJobRelay::Detach() {
     std::lock_guard lock(m_mutex);
     m_hDialog = nullptr;
+}
+
+bool CJobRelay::WaitUntilFinished(DWORD milliseconds) const {
+    const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
+    for (;;) {
+        if (m_bFinished) return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline || m_hFinished == nullptr) return false;
+        const DWORD woke = ::MsgWaitForMultipleObjects(1, &m_hFinished, FALSE, static_cast<DWORD>(deadline - now),
+                                                       QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return m_bFinished;
+        // Peeking delivers the calls sent to this thread, and only those.
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 bool CJobRelay::HasWindow() const {

@@ -29,7 +29,10 @@ class CJobRelay final : public morvane::JobHost {
 public:
     using ThreadProc = std::uint32_t (*)(void*);
 
-    explicit CJobRelay(HWND hDialog) : m_hDialog(hDialog) {}
+    explicit CJobRelay(HWND hDialog);
+    ~CJobRelay() override;
+    CJobRelay(const CJobRelay&) = delete;
+    CJobRelay& operator=(const CJobRelay&) = delete;
 
     // Starts one worker running `proc` on `request`, with a new relay to the
     // dialog as its host. The worker keeps the relay alive as long as it runs.
@@ -46,6 +49,10 @@ public:
     void Detach();
     // True once the worker has returned.
     bool Finished() const { return m_bFinished; }
+    // On the dialog's thread, once detached: waits up to `milliseconds` for
+    // the worker to return, answering meanwhile the calls it sent before it
+    // saw the detach, which do nothing now. True when it has returned.
+    bool WaitUntilFinished(DWORD milliseconds) const;
 
     bool HasWindow() const override;
     bool Cancelled() const override { return !HasWindow(); }
@@ -74,6 +81,7 @@ private:
     mutable std::mutex m_mutex;
     HWND m_hDialog;  // null once detached
     std::atomic<bool> m_bFinished{false};
+    HANDLE m_hFinished;  // set with m_bFinished; null if it could not be made
 
     // Stored by the worker, fetched by the dialog's thread.
     std::atomic<std::uint32_t> m_nPosition{0};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
 #include <string>
 
@@ -28,6 +29,16 @@ void RunJob(ConsoleJobHost& host, std::uint32_t upper, std::uint32_t blocks) {
 TEST(ConsoleJobHost, HasAWindowSoJobsRun) {
     std::ostringstream out, err;
     EXPECT_TRUE(ConsoleJobHost(out, err, false).HasWindow());
+}
+
+TEST(ConsoleJobHost, CancelledOnceInterrupted) {
+    std::ostringstream out, err;
+    EXPECT_FALSE(ConsoleJobHost(out, err, false).Cancelled());
+    std::atomic<int> interrupt{0};
+    const ConsoleJobHost host(out, err, false, &interrupt);
+    EXPECT_FALSE(host.Cancelled());
+    interrupt = 130;
+    EXPECT_TRUE(host.Cancelled());
 }
 
 TEST(ConsoleJobHost, MessageGoesToStderrVerbatimWithLineFeed) {

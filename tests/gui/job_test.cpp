@@ -1,6 +1,6 @@
 // Jobs started from the main dialog: real encodes and decodes on a worker,
 // what the dialog shows meanwhile, a second press and closing the dialog
-// while a job is in its checks.
+// while a job is in its checks, and the end of the session during a job.
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
@@ -93,6 +93,28 @@ TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
     RunJob(temp / "data.bin", out);
     EXPECT_EQ(dlg.busyCalls, 1);
     EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"data.~mq"});
+}
+
+TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
+    // Long enough that the job is still copying when the session ends.
+    test::WriteBytes(temp / "big.bin", test::PatternBytes(64 * 0x100000));
+    const std::string out = temp.MakeFolder("out");
+    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "big.bin");
+    SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
+    DialogWatcher watcher;
+    Click(Dlg(), IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.positions.empty(); }));
+
+    // A session that goes on after all changes nothing.
+    ::SendMessageA(Dlg(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(dlg.IsWorkerAlive());
+    // The process may end the moment the handler returns: by then the worker
+    // has returned and left nothing behind.
+    ::SendMessageA(Dlg(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(dlg.IsWorkerAlive());
+    EXPECT_TRUE(test::ListNames(out).empty());
+    EXPECT_TRUE(watcher.TakeTexts().empty());
+    EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
 }
 
 TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {

@@ -131,3 +131,11 @@ inline bool IsUpdateInRange(const CMessage& m, UINT first, UINT last) {
         OnDestroy();                 \
         return true;                 \
     }
+
+// void OnEndSession(BOOL bEnding): the session ends (bEnding) or goes on
+// after all; once this returns with bEnding the process may be ended at once
+#define ON_WM_ENDSESSION()                                  \
+    if (m.message == WM_ENDSESSION) {                       \
+        OnEndSession(static_cast<BOOL>(m.wParam));          \
+        return true;                                        \
+    }
