@@ -4,6 +4,10 @@
 
 namespace morvane::cli {
 
+std::vector<std::string> CommandArguments(int argc, char** argv) {
+    return {argv + (argc > 0 ? 1 : 0), argv + argc};
+}
+
 bool PathExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "job_frame.h"
+#include "stored_text.h"
 #include "substitution_key.h"
 
 namespace morvane {
@@ -59,7 +60,7 @@ public:
         if (!readExactly(&extensionLength, 1) || !readExactly(extension, extensionLength))
             return refuse(damaged);
         if (!IsSafeExtension(extension, extensionLength)) return refuse(damaged);
-        m_extension.assign(reinterpret_cast<const char*>(extension), extensionLength);
+        m_extension = StoredTextToUtf8({reinterpret_cast<const char*>(extension), extensionLength});
 
         StoredKey key{};
         StoredKey secondKey{};

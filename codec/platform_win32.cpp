@@ -1,6 +1,7 @@
 // The platform on Windows: '\' and '/' both separate, paths may start with a
-// drive, and files are Win32 handles under the shared buffer. The ANSI calls
-// are used throughout, so paths are the program's narrow strings as typed.
+// drive, and files are Win32 handles under the shared buffer. Paths are UTF-8
+// inside; each call takes them in the wide form (win_path.h), so any name and
+// any length works.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -10,9 +11,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "buffered_file.h"
+#include "win_path.h"
 
 namespace morvane {
 namespace {
@@ -20,12 +23,12 @@ namespace {
 // The system's description of a GetLastError code, without the line break
 // FormatMessage ends it with.
 std::string SystemErrorText(DWORD code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n')) --length;
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  code, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
     if (length == 0) return "system error " + std::to_string(code);
-    return std::string(text, length);
+    return NarrowToUtf8({text, length});
 }
 
 class Win32File final : public BufferedFile {
@@ -105,7 +108,7 @@ public:
     std::unique_ptr<File> OpenSource(const std::string& path) override {
         // Others may go on reading the source, but nobody may change it
         // while a job reads it.
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return nullptr;
         if (!IsRegularFile(handle)) {
@@ -116,7 +119,7 @@ public:
     }
 
     bool ProbeName(const std::string& path) override {
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return false;
         CloseHandle(handle);
@@ -124,7 +127,7 @@ public:
     }
 
     CreateResult CreateOutput(const std::string& path) override {
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
@@ -140,12 +143,12 @@ public:
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
         ULARGE_INTEGER availableToCaller{};
-        if (!GetDiskFreeSpaceExA(folder.c_str(), &availableToCaller, nullptr, nullptr))
+        if (!GetDiskFreeSpaceExW(FileSystemPath(folder).c_str(), &availableToCaller, nullptr, nullptr))
             return std::nullopt;
         return std::uint64_t{availableToCaller.QuadPart};
     }
 
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool RemoveFile(const std::string& path) override { return DeleteFileW(FileSystemPath(path).c_str()) != 0; }
 
     bool IsSeparator(char c) const override { return IsWin32Separator(c); }
     char PreferredSeparator() const override { return '\\'; }

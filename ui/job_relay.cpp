@@ -44,7 +44,7 @@ void CJobRelay::Forward(const std::function<void(morvane::JobHost&)>& run) {
     // Never sent under the lock: the dialog's thread takes it to detach.
     if (dialog == nullptr) return;
     const Call call{this, &run};
-    ::SendMessageA(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
+    ::SendMessageW(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
 }
 
 void CJobRelay::SetBusy(bool busy) {
