@@ -271,10 +271,11 @@ TEST_F(ResourcesTest, Manifest) {
     const std::string text = Find(RT_MANIFEST, 1);
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
                              "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware",
-                             "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"})
+                             "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
-    // This test program carries the same manifest: ANSI calls take UTF-8.
-    EXPECT_EQ(::GetACP(), 65001u);
+    // The wide calls carry any name; the ANSI code page stays the system's,
+    // in which an older program's stored extension is read.
+    EXPECT_EQ(text.find("activeCodePage"), std::string::npos);
 }
 
 }  // namespace
