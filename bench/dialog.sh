@@ -5,25 +5,27 @@
 #
 #   bench/dialog.sh [SIZE_MIB] [ROUNDS]      (defaults: 512 MiB, 5 rounds)
 #
-# Builds the dialog_bench target of the Windows build (MORVANE_WINDOWS_BUILD,
-# default build/windows, configured with the windows preset).
+# Builds the dialog_bench target of a configured Windows build
+# (MORVANE_WINDOWS_BUILD; by default build/windows where 32-bit Wine runs,
+# else build/windows-x64).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "$root/${MORVANE_WINDOWS_BUILD:-build/windows}")
+source "$root/scripts/wine-env.sh"
+if [[ -z ${MORVANE_WINDOWS_BUILD:-} ]]; then
+    arch=win64
+    if morvane_wine_runs win32; then arch=win32; fi
+    MORVANE_WINDOWS_BUILD=$(morvane_build_dir "$arch")
+fi
+build=$(realpath -m "$root/$MORVANE_WINDOWS_BUILD")
 size_mib=${1:-512}
 rounds=${2:-5}
 
-if [[ $build == "$root/build/windows" ]]; then
-    (cd "$root" && cmake --build --preset windows --target dialog_bench)
-else
-    cmake --build "$build" --target dialog_bench
-fi
+cmake --build "$build" --target dialog_bench
 program=$build/bench/dialog_bench.exe
-
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-"$root/scripts/prepare-wine-prefix.sh" "$WINEPREFIX"
+arch=$("$build/wine" --arch)
+"$root/scripts/prepare-wine-prefix.sh" "$arch" "$build/wineprefix"
+echo "build: $build ($arch)"
 
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/morvane-dialog-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -34,5 +36,5 @@ head -c $((size_mib * 1048576)) /dev/urandom > "$work/sample.bin"
 winpath() { echo "Z:${1//\//\\}"; }
 echo "file: $size_mib MiB"
 # Wine's processes end before the display does.
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c 'wine "$@"; rc=$?; wineserver -w; exit $rc' sh \
-    "$program" "$(winpath "$work/sample.bin")" "$(winpath "$work/out")" "$rounds"
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" "$@"; rc=$?; "$0" --server -w; exit $rc' \
+    "$build/wine" "$program" "$(winpath "$work/sample.bin")" "$(winpath "$work/out")" "$rounds"

@@ -1,16 +1,4 @@
-# Cross-compiling the 32-bit Windows programs with MinGW-w64 (posix threads,
-# so std::thread and std::mutex exist). Tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows programs: the product.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(MORVANE_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Morvane need: the
-# native and the MinGW-w64 compilers, CMake and Ninja, GoogleTest's sources,
-# 32-bit Wine with its fonts, a virtual display for the Windows tests, and
+# native and the MinGW-w64 compilers (i686 and x86_64), CMake and Ninja,
+# GoogleTest's sources, 32-bit and 64-bit Wine with their fonts (32-bit Wine
+# installs everywhere but starts only where the kernel executes 32-bit
+# programs), a virtual display for the Windows tests, and
 # GNU time and bc for the benchmark. When everything is there already it only
 # asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
-  g++ g++-mingw-w64-i686-posix cmake ninja-build googletest
-  wine wine32:i386 fonts-wine
+  g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
+  wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick xdotool
   time bc
 )

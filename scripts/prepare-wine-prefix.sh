@@ -1,35 +1,40 @@
 #!/usr/bin/env bash
-# Makes the 32-bit Wine prefix the Windows tests run in, once: a later run
-# finds the marker and returns at once. Usage: prepare-wine-prefix.sh DIR
+# Makes the Wine prefix a Windows build's tests run in, once: a later run
+# finds the marker and returns at once.
+# Usage: prepare-wine-prefix.sh win32|win64 DIR
 set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
 
-prefix=$(realpath -m "$1")
-# The marker names the recipe's revision: a prefix made by an older one is
-# made again.
-marker="$prefix/.morvane-prefix-ready-2"
+arch=${1:?usage: prepare-wine-prefix.sh win32|win64 DIR}
+prefix=$(realpath -m "${2:?usage: prepare-wine-prefix.sh win32|win64 DIR}")
+# The marker names the recipe's revision and the architecture: a prefix made
+# by an older recipe, or for the other architecture, is made again.
+marker="$prefix/.morvane-prefix-ready-3-$arch"
 [[ -f $marker ]] && exit 0
 
-# A prefix without the marker was left half made by an interrupted run.
+fail() {
+  echo "prepare-wine-prefix: cannot make the $arch prefix $prefix: $*" >&2
+  exit 1
+}
+morvane_wine_runs "$arch" || fail "$(morvane_wine_why_not "$arch")"
+
+# A prefix without the marker was left half made, or is of another recipe.
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
-# Without .NET and the HTML engine: nothing here needs them, and Wine would
-# otherwise try to fetch installers for them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+morvane_wine_env "$arch" "$prefix"
 
-echo "prepare-wine-prefix: creating $prefix"
+echo "prepare-wine-prefix: creating the $arch prefix $prefix"
 log="$prefix.log"
-if ! { wineboot -i &&
+if ! { "$WINELOADER" wineboot -i &&
        # No window manager runs on the virtual display; Wine's own
        # decorations spare about 2 s for every window hidden or destroyed.
-       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
+       "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
        # A crashing test must fail at once, not wait on the crash dialog.
-       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
-       wineserver -w; } >"$log" 2>&1 </dev/null; then
-  cat "$log" >&2
-  echo "prepare-wine-prefix: failed" >&2
-  exit 1
+       "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+       "$WINESERVER" -w; } >"$log" 2>&1 </dev/null; then
+  fail "$(grep -v '^[[:space:]]*$' "$log" | tail -n 1) (whole log: $log)"
 fi
 # Caption buttons are drawn from this font; without it they show as letters.
-cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" ||
+  fail "no marlett font (package fonts-wine)"
 touch "$marker"

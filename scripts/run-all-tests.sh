@@ -1,20 +1,36 @@
 #!/usr/bin/env bash
-# Runs the Windows tests under Wine, then the Linux tests (some of which run
-# the Windows programs under Wine too). Meant to run on a display, usually
-# the virtual one ./test starts, with WINEPREFIX naming a prepared prefix.
-# Both suites always run; the exit status is non-zero when either failed.
+# Runs the Windows tests of each build named (win32: build/windows, win64:
+# build/windows-x64) under its Wine, then the Linux tests, whose
+# cross-platform test uses the first of those Windows builds. Meant to run on
+# a display, usually the virtual one ./test starts, with the builds' prefixes
+# made. Every suite runs; the exit status is non-zero when any failed.
+# Usage: run-all-tests.sh ARCH...
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
-: "${WINEPREFIX:?WINEPREFIX must name the prepared Wine prefix}"
+source scripts/wine-env.sh
 
-# Wine's background processes, started by the first program, would inherit
-# ctest's output pipe and keep every test waiting for them: start them here,
-# away from ctest, and stop them at the end.
-wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+stop_servers() {
+  for arch in "$@"; do
+    "$(morvane_build_dir "$arch")/wine" --server -k >/dev/null 2>&1 || true
+  done
+}
+trap 'stop_servers "$@"' EXIT
 
 status=0
-ctest --preset windows || status=1
+for arch in "$@"; do
+  build=$(morvane_build_dir "$arch")
+  # Wine's background processes, started by the first program, would inherit
+  # ctest's output pipe and keep every test waiting for them: start them
+  # here, away from ctest.
+  "$build/wine" --server -p </dev/null >/dev/null 2>&1
+  "$build/wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  echo "run-all-tests: Windows tests of $build under $arch Wine"
+  ctest --preset "$(morvane_preset "$arch")" || status=1
+done
+
+if (($# > 0)); then
+  MORVANE_WINDOWS_BUILD=$PWD/$(morvane_build_dir "$1")
+  export MORVANE_WINDOWS_BUILD
+fi
 ctest --preset linux || status=1
 exit "$status"

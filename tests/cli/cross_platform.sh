@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
 # Containers are the same bytes on Linux and Windows for the same second,
 # and each system decodes the other's.
-# Usage: cross_platform.sh LINUX_CLI WINDOWS_BUILD_DIR
-# Exits 77 (skipped) when the Windows tool, Wine or a Wine prefix is missing.
+# Usage: cross_platform.sh LINUX_CLI [WINDOWS_BUILD_DIR...]
+# Uses the Windows tool of MORVANE_WINDOWS_BUILD when set, else of the first
+# build folder whose Wine starts on this machine and whose prefix is made.
+# Exits 77 (skipped) when there is none.
 set -u
 
-linux_cli=${1:?usage: cross_platform.sh LINUX_CLI WINDOWS_BUILD_DIR}
-windows_build=${2:-}
-windows_cli="$windows_build/cli/morvane-cli.exe"
+linux_cli=${1:?usage: cross_platform.sh LINUX_CLI [WINDOWS_BUILD_DIR...]}
+shift
 
 skip() {
     echo "skipped: $*"
     exit 77
 }
-[ -n "$windows_build" ] && [ -f "$windows_cli" ] || skip "no $windows_cli"
-command -v wine >/dev/null || skip "no wine"
-# Never fall back to ~/.wine: use the Windows build's prefix.
-if [ -z "${WINEPREFIX:-}" ]; then
-    [ -d "$windows_build/wineprefix" ] || skip "WINEPREFIX unset and no $windows_build/wineprefix"
-    export WINEPREFIX="$windows_build/wineprefix"
-fi
-export WINEARCH=${WINEARCH:-win32} WINEDEBUG=${WINEDEBUG:--all}
+usable() {
+    [ -f "$1/cli/morvane-cli.exe" ] && [ -x "$1/wine" ] && [ -d "$1/wineprefix" ] &&
+        "$1/wine" --version >/dev/null 2>&1
+}
+windows_build=
+for candidate in ${MORVANE_WINDOWS_BUILD:-"$@"}; do
+    if usable "$candidate"; then
+        windows_build=$candidate
+        break
+    fi
+done
+[ -n "$windows_build" ] || skip "no Windows build whose Wine runs here among: ${MORVANE_WINDOWS_BUILD:-$*}"
+windows_cli="$windows_build/cli/morvane-cli.exe"
+wine="$windows_build/wine"
+echo "Windows tool: $windows_cli"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-cli-cross.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -41,12 +49,12 @@ source="$work/sample.dat"
 head -c $((1048576 + 1234)) /dev/urandom >"$source"
 
 # Plain Linux paths work for the Windows tool: Wine maps / to drive Z:.
-# The second second lies beyond 32 bits, past the Windows build's time_t.
+# The second second lies beyond 32 bits, past the 32-bit Windows build's time_t.
 for second in 1700000000 5994967296; do
     mkdir -p "$work/linux/$second" "$work/windows/$second"
     export SOURCE_DATE_EPOCH=$second
     check "encode on Linux at $second" "$linux_cli" encode "$source" "$work/linux/$second"
-    check "encode on Windows at $second" wine "$windows_cli" encode "$source" "$work/windows/$second"
+    check "encode on Windows at $second" "$wine" "$windows_cli" encode "$source" "$work/windows/$second"
     unset SOURCE_DATE_EPOCH
     cmp "$work/linux/$second/sample.~mq" "$work/windows/$second/sample.~mq" ||
         fail "containers of second $second differ"
@@ -56,7 +64,7 @@ cmp -s "$work/linux/1700000000/sample.~mq" "$work/linux/5994967296/sample.~mq" |
 mv "$work/linux/1700000000/sample.~mq" "$work/linux/sample.~mq"
 mv "$work/windows/1700000000/sample.~mq" "$work/windows/sample.~mq"
 
-check "decode the Linux container on Windows" wine "$windows_cli" decode "$work/linux/sample.~mq" "$work/from-linux"
+check "decode the Linux container on Windows" "$wine" "$windows_cli" decode "$work/linux/sample.~mq" "$work/from-linux"
 check "decode the Windows container on Linux" "$linux_cli" decode "$work/windows/sample.~mq" "$work/from-windows"
 cmp "$source" "$work/from-linux/sample.dat" || fail "Linux container decoded on Windows differs"
 cmp "$source" "$work/from-windows/sample.dat" || fail "Windows container decoded on Linux differs"

@@ -276,6 +276,17 @@ TEST_F(ResourcesTest, Manifest) {
     // The wide calls carry any name; the ANSI code page stays the system's,
     // in which an older program's stored extension is read.
     EXPECT_EQ(text.find("activeCodePage"), std::string::npos);
+    // The program and the common controls it asks for are of the build's own
+    // architecture; Windows refuses a manifest of another.
+    const std::string architecture =
+        std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"";
+    std::size_t count = 0;
+    for (std::size_t at = text.find("processorArchitecture="); at != std::string::npos;
+         at = text.find("processorArchitecture=", at + 1)) {
+        EXPECT_EQ(text.compare(at, architecture.size(), architecture), 0) << text.substr(at, 32);
+        ++count;
+    }
+    EXPECT_EQ(count, 2u);
 }
 
 }  // namespace
