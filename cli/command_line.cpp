@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "morvane_version.h"
+
 namespace morvane::cli {
 namespace {
 
@@ -18,6 +20,7 @@ CommandLine Refuse(std::string error) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     bool help = false;
     bool version = false;
+    bool json = false;
     std::string unknownOption;
     std::vector<std::string> words;  // the command and its paths
     bool optionsEnded = false;
@@ -30,6 +33,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             help = true;
         } else if (argument == "-V" || argument == "--version") {
             version = true;
+        } else if (argument == "--json") {
+            json = true;
         } else if (unknownOption.empty()) {
             unknownOption = argument;
         }
@@ -51,9 +56,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         result.action = Action::Encode;
     } else if (command == "decode") {
         result.action = Action::Decode;
+    } else if (command == "info") {
+        if (words.size() < 2) return Refuse("missing CONTAINER");
+        result.action = Action::Info;
+        result.json = json;
+        result.sources.assign(words.begin() + 1, words.end());
+        return result;
     } else {
         return Refuse("unknown command '" + command + "'");
     }
+    if (json) return Refuse("option '--json' is only for info");
     if (words.size() < 2) return Refuse("missing SOURCE and FOLDER");
     if (words.size() < 3) return Refuse("missing FOLDER");
     result.sources.assign(words.begin() + 1, words.end() - 1);
@@ -64,12 +76,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageText() {
     return "Usage: morvane-cli encode SOURCE... FOLDER\n"
            "       morvane-cli decode SOURCE... FOLDER\n"
+           "       morvane-cli info [--json] CONTAINER...\n"
            "Try 'morvane-cli --help' for more information.\n";
 }
 
 std::string HelpText() {
     return "Usage: morvane-cli encode SOURCE... FOLDER\n"
            "       morvane-cli decode SOURCE... FOLDER\n"
+           "       morvane-cli info [--json] CONTAINER...\n"
            "\n"
            "Encodes each SOURCE (1 MB or more) into a container \"NAME.~mq\" in FOLDER,\n"
            "or decodes each container SOURCE back into its original file in FOLDER.\n"
@@ -77,20 +91,27 @@ std::string HelpText() {
            "Prints the path of each file written on stdout, one per line; messages go\n"
            "to stderr.\n"
            "\n"
+           "info writes nothing: for each CONTAINER it prints the header's facts (format\n"
+           "version, stored extension, payload length and stored lengths, whether the\n"
+           "key is a permutation and its two copies agree) and a verdict: \"sound\", or\n"
+           "the message decoding it would give.\n"
+           "\n"
            "Options:\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n"
+           "  --json         info only: one JSON array, an object per CONTAINER\n"
            "  --             every argument after it is a path\n"
            "\n"
            "Environment:\n"
            "  SOURCE_DATE_EPOCH  seconds since 1970 used to seed the key instead of the\n"
            "                     current time, for reproducible containers\n"
            "\n"
-           "Exit status: 0 every job succeeded, 1 a job failed, 2 usage error.\n";
+           "Exit status: 0 every job succeeded (info: every CONTAINER is sound),\n"
+           "1 a job failed (info: a CONTAINER is not sound), 2 usage error.\n";
 }
 
 std::string VersionText() {
-    return "morvane-cli " MORVANE_VERSION "\n";
+    return "morvane-cli " MORVANE_VERSION_TEXT "\n";
 }
 
 }  // namespace morvane::cli

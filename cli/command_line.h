@@ -7,17 +7,19 @@
 
 namespace morvane::cli {
 
-enum class Action { Encode, Decode, Help, Version, UsageError };
+enum class Action { Encode, Decode, Info, Help, Version, UsageError };
 
 struct CommandLine {
     Action action = Action::UsageError;
     std::vector<std::string> sources;  // in the order given
-    std::string folder;
-    std::string error;  // set only for UsageError
+    std::string folder;  // empty for Info
+    bool json = false;   // Info only: the report as JSON
+    std::string error;   // set only for UsageError
 };
 
 // Parses the arguments after the program name:
-//   encode SOURCE... FOLDER | decode SOURCE... FOLDER | --help | --version
+//   encode SOURCE... FOLDER | decode SOURCE... FOLDER |
+//   info [--json] CONTAINER... | --help | --version
 // "-h"/"--help" wins over everything, then "-V"/"--version". After "--"
 // every argument is a path, so paths may start with '-'.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "console_job_host.h"
+#include "container_info.h"
 #include "fixed_clock_platform.h"
 #include "host_system.h"
 #include "run_jobs.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     case Action::UsageError:
         std::cerr << "morvane-cli: " << command.error << '\n' << UsageText();
         return kExitUsage;
+    case Action::Info:
+        return RunInfo(command, morvane::SystemPlatform(), std::cout);
     case Action::Encode:
     case Action::Decode:
         break;

@@ -1,6 +1,7 @@
 #include "container_format.h"
 
 #include <bit>
+#include <cassert>
 #include <cstring>
 
 namespace morvane {
@@ -18,6 +19,14 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength) {
     return 3 + 4 + 4 + LengthFieldsSize(version) + 1 + extensionLength + 2 * kKeySize;
 }
 
+bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t c = bytes[i];
+        if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
+    }
+    return true;
+}
+
 void PutLittleEndian(std::uint8_t* out, std::uint64_t value, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
@@ -31,6 +40,8 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes) {
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
                                       const StoredKey& key) {
     const std::string stored = extension.empty() ? std::string(kNoExtension) : extension;
+    // Its length is one byte of the header; path splitting keeps it within.
+    assert(stored.size() <= kMaxExtensionLength);
     std::vector<std::uint8_t> header(HeaderSize(kFormatVersion2, stored.size()));
     std::uint8_t* p = header.data();
     for (std::uint8_t b : kMagic) *p++ = b;

@@ -36,6 +36,10 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength);
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
                                       const StoredKey& key);
 
+// False for an extension that could leave the target folder or name a
+// device: one holding '/', '\\', ':' or a byte below 0x20.
+bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size);
+
 void PutLittleEndian(std::uint8_t* out, std::uint64_t value, std::size_t bytes);
 std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes);
 

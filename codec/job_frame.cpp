@@ -14,10 +14,7 @@ std::string TargetPrefix(const std::string& folder, const Platform& platform) {
 // The length and free-space checks; returns the message that refuses the
 // job, or an empty string when it may go on.
 std::string CheckSizes(std::int64_t length, Platform& platform, const std::string& targetFolder) {
-    if (length == -1) return "Application Error. - Unable to process.";
-    if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
-    if (length > kGreatestSourceLength)
-        return "Application Error - File is too big.\nUnable to process.";
+    if (std::string refusal = SourceLengthRefusal(length); !refusal.empty()) return refusal;
     const auto freeSpace = platform.FreeSpace(targetFolder);
     if (!freeSpace) return "Application Error. - Unable to process the request.";
     if (!(static_cast<std::uint64_t>(length) + kFreeSpaceMargin < *freeSpace))
@@ -103,6 +100,14 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
 }
 
 }  // namespace
+
+std::string SourceLengthRefusal(std::int64_t length) {
+    if (length == -1) return "Application Error. - Unable to process.";
+    if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
+    if (length > kGreatestSourceLength)
+        return "Application Error - File is too big.\nUnable to process.";
+    return {};
+}
 
 std::uint32_t RunJobFrame(void* rawRequest, JobSteps& steps) {
     if (rawRequest == nullptr) return kJobNoRequest;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "container_format.h"
@@ -41,7 +42,13 @@ std::uint32_t RunJobFrame(void* request, JobSteps& steps);
 // Limits of an accepted source.
 inline constexpr std::int64_t kMinimumSourceLength = 0x100000;       // 1 MiB
 inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;          // 1 MiB
-inline constexpr std::int64_t kGreatestSourceLength = 0x7FFFFFFFFFEFFFFF;
+// Above it, length + margin would overflow the free-space comparison.
+inline constexpr std::int64_t kGreatestSourceLength =
+    std::numeric_limits<std::int64_t>::max() - static_cast<std::int64_t>(kFreeSpaceMargin);
 inline constexpr std::size_t kFileErrorTextLimit = 1023;
+
+// The message that refuses a source of `length` bytes (-1: unknown) before
+// anything is read from it; empty when the length is acceptable.
+std::string SourceLengthRefusal(std::int64_t length);
 
 }  // namespace morvane

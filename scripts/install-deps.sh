@@ -3,16 +3,20 @@
 # native and the MinGW-w64 compilers (i686 and x86_64), CMake and Ninja,
 # GoogleTest's sources, 32-bit and 64-bit Wine with their fonts (32-bit Wine
 # installs everywhere but starts only where the kernel executes 32-bit
-# programs), a virtual display for the Windows tests, and
-# GNU time and bc for the benchmark. When everything is there already it only
+# programs), clang with its sanitizer and libFuzzer runtimes for the fuzz
+# targets, a virtual display for the Windows tests, GNU time and bc for the
+# benchmark, and the tools that make and check the release packages
+# (dpkg-shlibdeps, unzip, man). When everything is there already it only
 # asks dpkg, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
   g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
+  clang-14 libclang-rt-14-dev
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick xdotool
   time bc
+  dpkg-dev unzip man-db
 )
 
 is_installed() {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Windows tests of each build named (win32: build/windows, win64:
 # build/windows-x64) under its Wine, then the Linux tests, whose
-# cross-platform test uses the first of those Windows builds. Meant to run on
+# cross-platform test uses the first of those Windows builds, then the Linux
+# tests under ASan+UBSan, the threaded ones under TSan and the fuzz corpus
+# replay of the libFuzzer build. Meant to run on
 # a display, usually the virtual one ./test starts, with the builds' prefixes
 # made. Every suite runs; the exit status is non-zero when any failed.
 # Usage: run-all-tests.sh ARCH...
@@ -29,8 +31,13 @@ for arch in "$@"; do
 done
 
 if (($# > 0)); then
-  MORVANE_WINDOWS_BUILD=$PWD/$(morvane_build_dir "$1")
-  export MORVANE_WINDOWS_BUILD
+  MORVANE_WINDOWS_BUILD=$PWD/$(morvane_build_dir "$1") ctest --preset linux || status=1
+else
+  ctest --preset linux || status=1
 fi
-ctest --preset linux || status=1
+ctest --preset linux-asan || status=1
+# ThreadSanitizer needs the address space laid out without randomisation on
+# kernels that randomise more bits than it expects; children inherit it.
+setarch "$(uname -m)" -R ctest --preset linux-tsan || status=1
+ctest --preset fuzz || status=1
 exit "$status"

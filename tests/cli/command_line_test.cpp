@@ -59,14 +59,47 @@ const ParseCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, ParseCommandLineTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLineTexts, VersionNamesToolAndVersion) {
-    EXPECT_EQ(VersionText(), "morvane-cli " MORVANE_VERSION "\n");
+struct InfoCase {
+    const char* name;
+    Arguments arguments;
+    Action action;
+    Arguments sources;
+    bool json;
+    std::string error;
+};
+
+class ParseInfoTest : public ::testing::TestWithParam<InfoCase> {};
+
+TEST_P(ParseInfoTest, GivesContainersAndJson) {
+    const InfoCase& c = GetParam();
+    const CommandLine parsed = ParseCommandLine(c.arguments);
+    EXPECT_EQ(parsed.action, c.action);
+    EXPECT_EQ(parsed.sources, c.sources);
+    EXPECT_EQ(parsed.folder, "");
+    EXPECT_EQ(parsed.json, c.json);
+    EXPECT_EQ(parsed.error, c.error);
 }
+
+const InfoCase kInfoCases[] = {
+    {"NoContainer", {"info"}, Action::UsageError, {}, false, "missing CONTAINER"},
+    {"OneContainer", {"info", "a.~mq"}, Action::Info, {"a.~mq"}, false, ""},
+    {"EveryPathIsAContainer", {"info", "a", "b", "out/"}, Action::Info, {"a", "b", "out/"}, false, ""},
+    {"Json", {"info", "--json", "a"}, Action::Info, {"a"}, true, ""},
+    {"JsonAnywhere", {"--json", "info", "a"}, Action::Info, {"a"}, true, ""},
+    {"JsonAfterSeparatorIsAPath", {"info", "--", "--json"}, Action::Info, {"--json"}, false, ""},
+    {"JsonOnlyForInfo", {"encode", "--json", "a", "out"}, Action::UsageError, {}, false,
+     "option '--json' is only for info"},
+    {"UnknownOptionWithInfo", {"info", "-j", "a"}, Action::UsageError, {}, false, "unknown option '-j'"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParseInfoTest, ::testing::ValuesIn(kInfoCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTexts, UsageAndHelpShowBothCommands) {
     for (const std::string& text : {UsageText(), HelpText()}) {
         EXPECT_NE(text.find("morvane-cli encode SOURCE... FOLDER\n"), std::string::npos) << text;
         EXPECT_NE(text.find("morvane-cli decode SOURCE... FOLDER\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("morvane-cli info [--json] CONTAINER...\n"), std::string::npos) << text;
     }
 }
 

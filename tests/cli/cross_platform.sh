@@ -6,6 +6,7 @@
 # build folder whose Wine starts on this machine and whose prefix is made.
 # Exits 77 (skipped) when there is none.
 set -u
+source "$(dirname "$0")/lib.sh"
 
 linux_cli=${1:?usage: cross_platform.sh LINUX_CLI [WINDOWS_BUILD_DIR...]}
 shift
@@ -18,31 +19,20 @@ usable() {
     [ -f "$1/cli/morvane-cli.exe" ] && [ -x "$1/wine" ] && [ -d "$1/wineprefix" ] &&
         "$1/wine" --version >/dev/null 2>&1
 }
+[ -z "${MORVANE_WINDOWS_BUILD:-}" ] || set -- "$MORVANE_WINDOWS_BUILD"
 windows_build=
-for candidate in ${MORVANE_WINDOWS_BUILD:-"$@"}; do
+for candidate in "$@"; do
     if usable "$candidate"; then
         windows_build=$candidate
         break
     fi
 done
-[ -n "$windows_build" ] || skip "no Windows build whose Wine runs here among: ${MORVANE_WINDOWS_BUILD:-$*}"
+[ -n "$windows_build" ] || skip "no Windows build whose Wine runs here among: $*"
 windows_cli="$windows_build/cli/morvane-cli.exe"
 wine="$windows_build/wine"
 echo "Windows tool: $windows_cli"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-cli-cross.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-# check LABEL COMMAND...: the command must succeed.
-check() {
-    local label=$1
-    shift
-    "$@" >"$work/stdout" 2>"$work/stderr" || fail "$label: exit status $?: $(cat "$work/stderr")"
-}
+morvane_cli_setup "$linux_cli"
 
 mkdir -p "$work/linux" "$work/windows" "$work/from-linux" "$work/from-windows"
 source="$work/sample.dat"
@@ -69,8 +59,4 @@ check "decode the Windows container on Linux" "$linux_cli" decode "$work/windows
 cmp "$source" "$work/from-linux/sample.dat" || fail "Linux container decoded on Windows differs"
 cmp "$source" "$work/from-windows/sample.dat" || fail "Windows container decoded on Linux differs"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "all checks passed"
+finish

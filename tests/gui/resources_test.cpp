@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui_support.h"
+#include "morvane_version.h"
 #include "resource.h"
 
 namespace morvane::gui_test {
@@ -249,15 +250,18 @@ TEST_F(ResourcesTest, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 3u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 3u);
+    // The project version, which the build writes into morvane_version.h.
+    const DWORD high = MORVANE_VERSION_MAJOR << 16 | MORVANE_VERSION_MINOR;
+    const DWORD low = MORVANE_VERSION_PATCH << 16 | MORVANE_VERSION_TWEAK;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     const std::pair<const char*, const char*> expected[] = {
         {"Comments", "Morvane Application"},   {"FileDescription", "Morvane Application"},
         {"ProductName", "Morvane Application"}, {"InternalName", "Morvane"},
-        {"OriginalFilename", "Morvane.EXE"},    {"FileVersion", "0.0.0.3"},
-        {"ProductVersion", "0.0.0.3"},
+        {"OriginalFilename", "Morvane.EXE"},    {"FileVersion", MORVANE_VERSION_TEXT},
+        {"ProductVersion", MORVANE_VERSION_TEXT},
     };
     for (const auto& [name, value] : expected) {
         char* text = nullptr;
@@ -287,6 +291,8 @@ TEST_F(ResourcesTest, Manifest) {
         ++count;
     }
     EXPECT_EQ(count, 2u);
+    // The program's identity carries the project version.
+    EXPECT_NE(text.find("name=\"Morvane.Application\" version=\"" MORVANE_VERSION_TEXT "\""), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+# Install rules and release packages, made by CPack from this build tree
+# (scripts/package.sh makes them all):
+#   Windows: morvane-<version>-win32.zip or -win64.zip holding morvane.exe,
+#            morvane-cli.exe, README.txt and LICENSE.txt;
+#   Linux:   morvane-cli as a .deb and a .tar.gz, with its manual page.
+include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Morvane authors")
+set(CPACK_PACKAGE_CONTACT "The Morvane authors <morvane@morvane.example>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://morvane.example/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a file into an encoded .~mq container and back")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  install(TARGETS morvane morvane-cli RUNTIME DESTINATION .)
+  # Text files as Windows editors expect them.
+  foreach(text README.md:README.txt LICENSE:LICENSE.txt)
+    string(REPLACE ":" ";" text ${text})
+    list(GET text 0 from)
+    list(GET text 1 to)
+    configure_file(${PROJECT_SOURCE_DIR}/${from} ${MORVANE_GENERATED_DIR}/${to} @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${MORVANE_GENERATED_DIR}/${to} DESTINATION .)
+  endforeach()
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(system win64)
+  else()
+    set(system win32)
+  endif()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME morvane)
+  set(CPACK_PACKAGE_FILE_NAME morvane-${PROJECT_VERSION}-${system})
+else()
+  install(TARGETS morvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # The manual page, with the version filled in and compressed as Debian
+  # wants it.
+  set(manual ${MORVANE_GENERATED_DIR}/morvane-cli.1)
+  configure_file(${PROJECT_SOURCE_DIR}/cli/morvane-cli.1.in ${manual} @ONLY)
+  add_custom_command(OUTPUT ${manual}.gz
+    COMMAND gzip -9 -n -c ${manual} > ${manual}.gz
+    DEPENDS ${manual}
+    COMMENT "Compressing the manual page")
+  add_custom_target(morvane_manual ALL DEPENDS ${manual}.gz)
+  install(FILES ${manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # Debian's place for the licence and the change log.
+  set(docs ${CMAKE_INSTALL_DATAROOTDIR}/doc/morvane-cli)
+  string(TIMESTAMP release_date "%a, %d %b %Y 00:00:00 +0000" UTC)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/changelog.in ${MORVANE_GENERATED_DIR}/changelog @ONLY)
+  add_custom_command(OUTPUT ${MORVANE_GENERATED_DIR}/changelog.gz
+    COMMAND gzip -9 -n -c ${MORVANE_GENERATED_DIR}/changelog > ${MORVANE_GENERATED_DIR}/changelog.gz
+    DEPENDS ${MORVANE_GENERATED_DIR}/changelog)
+  add_custom_target(morvane_changelog ALL DEPENDS ${MORVANE_GENERATED_DIR}/changelog.gz)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${docs} RENAME copyright)
+  install(FILES ${MORVANE_GENERATED_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${docs})
+
+  set(CPACK_GENERATOR DEB TGZ)
+  set(CPACK_PACKAGE_NAME morvane-cli)
+  string(TOLOWER ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR} system)
+  set(CPACK_PACKAGE_FILE_NAME morvane-cli-${PROJECT_VERSION}-${system})
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_PACKAGE_DESCRIPTION
+    "Morvane turns a file of 1 MiB or more into a .~mq container and back.\n"
+    "Each byte goes through a substitution key made for the file, which the\n"
+    "container stores in the clear: it hides content from a casual look and\n"
+    "is not encryption. The info command shows what a container's header\n"
+    "holds and whether decoding would accept it.")
+  string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+endif()
+
+include(CPack)

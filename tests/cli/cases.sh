@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# End-to-end cases of morvane-cli: encode, decode, messages, exit statuses.
+# Each case is a CTest test of its own (tests/cli/CMakeLists.txt lists them).
+# Usage: cases.sh CASE CLI_BINARY [RUNNER]
+# RUNNER runs a Windows binary (a Windows build's wine script).
+set -u
+source "$(dirname "$0")/lib.sh"
+
+case_name=${1:?usage: cases.sh CASE CLI_BINARY [RUNNER]}
+morvane_cli_setup "${2:?usage: cases.sh CASE CLI_BINARY [RUNNER]}" "${3:-}"
+source="$work/data.bin"
+make_file "$source" $((1048576 + 1234))
+mkdir -p "$work/out" "$work/dec" "$work/other"
+
+# Encode, decode, compare; a second job into the same folder takes the next
+# name, and a folder given with its separator gets none added.
+case_roundtrip() {
+    expect_run 0 "$work/out${separator}data.~mq" "" "encode" -- encode "$source" "$work/out"
+    [ -f "$work/out/data.~mq" ] || fail "encode: no container written"
+    expect_run 0 "$work/dec${separator}data.bin" "" "decode" -- decode "$work/out/data.~mq" "$work/dec"
+    cmp -s "$source" "$work/dec/data.bin" || fail "decode: output differs from the original"
+    expect_run 0 "$work/out/data (2).~mq" "" "second encode into the same folder" -- \
+        encode "$source" "$work/out/"
+    expect_run 0 "$work/dec/data (2).bin" "" "second decode into the same folder" -- \
+        decode "$work/out/data (2).~mq" "$work/dec/"
+    cmp -s "$source" "$work/dec/data (2).bin" || fail "second decode: output differs from the original"
+}
+
+# The existence checks come before any job, the source's first.
+case_existence_checks() {
+    expect_run 1 "" "File not exist." "missing source" -- encode "$work/missing.bin" "$work/out"
+    expect_run 1 "" "Folder does not exist." "missing folder" -- encode "$source" "$work/missing"
+    expect_run 1 "" "File not exist." "missing source and folder" -- \
+        decode "$work/missing.~mq" "$work/missing"
+    expect_run 1 "" "File not exist." "empty source path" -- encode "" "$work/out"
+    # A folder passes the existence check; the job then cannot open it.
+    expect_run 1 "" "Unable to open file $work/other" "folder as source" -- encode "$work/other" "$work/out"
+}
+
+# Refusals of the jobs, exactly as the dialog shows them, and no file left.
+case_refusals() {
+    run encode "$source" "$work/out"
+    expect_run 1 "" "The file \"$work/out/data.~mq\" is already encoded!" "encode a container" -- \
+        encode "$work/out/data.~mq" "$work/other"
+    make_file "$work/small.bin" $((1048576 - 1))
+    expect_run 1 "" "Please select the file of length >= 1MB." "too small" -- \
+        encode "$work/small.bin" "$work/other"
+    expect_run 1 "" "Inavalid encoded file \"$source\" .
+Please select a valid encoded file." "decode a file that is no container" -- \
+        decode "$source" "$work/other"
+    head -c -1 "$work/out/data.~mq" >"$work/cut.~mq"
+    expect_run 1 "" "The encoded file \"$work/cut.~mq\" is damaged." "decode a cut container" -- \
+        decode "$work/cut.~mq" "$work/other"
+    [ -z "$(ls -A "$work/other")" ] || fail "refused jobs left files: $(ls -A "$work/other")"
+    make_file "$work/exact.bin" 1048576
+    expect_run 0 "$work/other${separator}exact.~mq" "" "exactly 1 MiB" -- encode "$work/exact.bin" "$work/other"
+}
+
+# info: the header's facts and the verdict decoding gives, nothing written.
+case_info() {
+    run encode "$source" "$work/out"
+    head -c -1 "$work/out/data.~mq" >"$work/cut.~mq"
+    local before
+    before=$(ls -A "$work" "$work/out")
+    run info "$work/out/data.~mq"
+    expect_status 0 "info on a sound container"
+    expect_text stderr "" "info on a sound container"
+    for line in "  stored extension: \".bin\"" "  payload length:   $((1048576 + 1234)) bytes" \
+        "  key:              a permutation" "  verdict:          sound"; do
+        grep -qxF "$line" "$work/stdout" || fail "info on a sound container: no [$line] in $(cat "$work/stdout")"
+    done
+    run info "$work/out/data.~mq" "$work/cut.~mq" "$source"
+    expect_status 1 "info on refused files"
+    grep -qxF "  verdict:          The encoded file \"$work/cut.~mq\" is damaged." "$work/stdout" ||
+        fail "info on a cut container: $(cat "$work/stdout")"
+    run info --json "$work/out/data.~mq" "$work/missing.~mq"
+    expect_status 1 "info --json"
+    grep -qF '"verdict": "File not exist."' "$work/stdout" || fail "info --json: $(cat "$work/stdout")"
+    [ "$(ls -A "$work" "$work/out")" = "$before" ] || fail "info wrote files"
+}
+
+# Several sources: one job each, in order; a failure stops none of the others.
+case_several_sources() {
+    mkdir -p "$work/many"
+    make_file "$work/a.txt" $((1048576 + 1))
+    make_file "$work/b" $((1048576 + 4096))
+    expect_run 1 "$work/many${separator}a.~mq
+$work/many${separator}b.~mq" "File not exist." "several sources, one missing" -- \
+        encode "$work/a.txt" "$work/missing.bin" "$work/b" "$work/many"
+    # A name without extension comes back with ".~mz".
+    expect_run 0 "$work/dec${separator}a.txt
+$work/dec${separator}b.~mz" "" "several containers" -- \
+        decode "$work/many/a.~mq" "$work/many/b.~mq" "$work/dec"
+    cmp -s "$work/a.txt" "$work/dec/a.txt" || fail "several containers: a.txt differs"
+    cmp -s "$work/b" "$work/dec/b.~mz" || fail "several containers: b differs"
+}
+
+# Names beyond ASCII (UTF-8 arguments and file names on every system).
+case_names_beyond_ascii() {
+    mkdir -p "$work/ünï"
+    cp "$source" "$work/ünï/données-日本.bin"
+    expect_run 0 "$work/ünï${separator}données-日本.~mq" "" "name beyond ASCII" -- \
+        encode "$work/ünï/données-日本.bin" "$work/ünï"
+    expect_run 0 "$work/ünï${separator}données-日本 (2).bin" "" "name beyond ASCII decoded" -- \
+        decode "$work/ünï/données-日本.~mq" "$work/ünï"
+    cmp -s "$source" "$work/ünï/données-日本 (2).bin" || fail "name beyond ASCII: output differs"
+}
+
+# "--" lets a path start with '-'.
+case_dash_path() {
+    mkdir -p "$work/many"
+    cp "$source" "$work/-dash.bin"
+    (cd "$work" && "${runner[@]}" encode -- -dash.bin many >"$work/stdout" 2>"$work/stderr")
+    status=$?
+    expect_status 0 "path starting with -"
+    expect_text stdout "many${separator}-dash.~mq" "path starting with -"
+}
+
+# A fixed second gives the same container; another second another key.
+case_fixed_second() {
+    mkdir -p "$work/same1" "$work/same2"
+    export SOURCE_DATE_EPOCH=1700000000
+    expect_run 0 "$work/same1${separator}data.~mq" "" "fixed second" -- encode "$source" "$work/same1"
+    expect_run 0 "$work/same2${separator}data.~mq" "" "fixed second again" -- encode "$source" "$work/same2"
+    cmp -s "$work/same1/data.~mq" "$work/same2/data.~mq" || fail "fixed second: containers differ"
+    SOURCE_DATE_EPOCH=1700000001 run encode "$source" "$work/same2"
+    cmp -s "$work/same1/data.~mq" "$work/same2/data (2).~mq" && fail "another second: same container"
+    export SOURCE_DATE_EPOCH=1.5
+    expect_run 2 "" "morvane-cli: SOURCE_DATE_EPOCH is not a number of seconds" "invalid second" -- \
+        encode "$source" "$work/same1"
+    [ ! -e "$work/same1/data (2).~mq" ] || fail "invalid second: a job ran"
+    unset SOURCE_DATE_EPOCH
+}
+
+# Usage errors, help and version.
+case_usage() {
+    for arguments in "" "encode" "encode $source" "convert $source $work/out" "--bogus encode $source $work/out" \
+        "info" "encode --json $source $work/out"; do
+        # shellcheck disable=SC2086 # the words are split on purpose
+        run $arguments
+        expect_status 2 "usage error [$arguments]"
+        expect_text stdout "" "usage error [$arguments]"
+        grep -q '^Usage: morvane-cli encode SOURCE... FOLDER$' "$work/stderr" ||
+            fail "usage error [$arguments]: no usage on stderr"
+    done
+    for option in --help -h; do
+        run "$option"
+        expect_status 0 "$option"
+        expect_text stderr "" "$option"
+        grep -q '^Usage: morvane-cli encode SOURCE... FOLDER$' "$work/stdout" || fail "$option: no usage on stdout"
+    done
+    run --version
+    expect_status 0 "--version"
+    expect_text stderr "" "--version"
+    if [ -n "${EXPECTED_VERSION:-}" ]; then
+        expect_text stdout "morvane-cli $EXPECTED_VERSION" "--version"
+    else
+        grep -qE '^morvane-cli [0-9]+(\.[0-9]+)*$' "$work/stdout" || fail "--version: $(cat "$work/stdout")"
+    fi
+}
+
+declare -F "case_$case_name" >/dev/null || { echo "cases.sh: no case '$case_name'" >&2; exit 2; }
+"case_$case_name"
+finish
