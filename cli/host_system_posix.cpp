@@ -32,6 +32,10 @@ void Catch(int signal) {
 
 }  // namespace
 
+std::vector<std::string> CommandArguments(int argc, char** argv) {
+    return {argv + (argc > 0 ? 1 : 0), argv + argc};
+}
+
 bool PathExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
 }

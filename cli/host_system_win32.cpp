@@ -1,12 +1,23 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <streambuf>
 
 #include "host_system.h"
+#include "win_path.h"
 
 namespace morvane::cli {
 namespace {
@@ -53,10 +64,90 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
+// One standard handle as a stream of UTF-8 bytes. A console is written its
+// characters through WriteConsoleW, so any name shows whatever the console's
+// code page; a file or pipe gets the bytes unchanged. A character cut at the
+// buffer's end waits for its remaining bytes.
+class StandardHandleBuf final : public std::streambuf {
+public:
+    explicit StandardHandleBuf(DWORD handleId) : m_hOutput(::GetStdHandle(handleId)) {
+        DWORD mode = 0;
+        m_bConsole = m_hOutput != nullptr && m_hOutput != INVALID_HANDLE_VALUE && ::GetConsoleMode(m_hOutput, &mode);
+        setp(m_buffer, m_buffer + kStreamBufferSize);
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!Flush(false)) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override { return Flush(true) ? 0 : -1; }
+
+private:
+    // Writes the buffer; an incomplete character at its end stays unless
+    // `all` (nothing more is coming for now).
+    bool Flush(bool all) {
+        std::size_t size = static_cast<std::size_t>(pptr() - pbase());
+        std::size_t keep = all || !m_bConsole ? 0 : IncompleteTail(size);
+        const bool written = Write(m_buffer, size - keep);
+        std::memmove(m_buffer, m_buffer + size - keep, keep);
+        setp(m_buffer, m_buffer + kStreamBufferSize);
+        pbump(static_cast<int>(keep));
+        return written;
+    }
+
+    // Bytes at the end of the first `size` that begin a character not yet
+    // complete.
+    std::size_t IncompleteTail(std::size_t size) const {
+        for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+            const auto c = static_cast<unsigned char>(m_buffer[size - back]);
+            if ((c & 0xC0) == 0x80) continue;  // a continuation byte
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            return length > back ? back : 0;
+        }
+        return 0;
+    }
+
+    bool Write(const char* data, std::size_t size) {
+        if (size == 0) return true;
+        if (m_bConsole) {
+            const std::wstring text = WidenUtf8({data, size});
+            DWORD written = 0;
+            return ::WriteConsoleW(m_hOutput, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
+        }
+        while (size > 0) {
+            DWORD written = 0;
+            if (!::WriteFile(m_hOutput, data, static_cast<DWORD>(size), &written, nullptr) || written == 0)
+                return false;
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+
+    HANDLE m_hOutput;
+    bool m_bConsole = false;
+    char m_buffer[kStreamBufferSize];
+};
+
 }  // namespace
 
+std::vector<std::string> CommandArguments(int, char**) {
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> result;
+    for (int i = 1; arguments != nullptr && i < count; ++i) result.push_back(NarrowToUtf8(arguments[i]));
+    ::LocalFree(arguments);
+    return result;
+}
+
 bool PathExists(const std::string& path) {
-    return ::_access(path.c_str(), 0) == 0;
+    return morvane::PathExists(path);
 }
 
 bool IsErrorStreamTerminal() {
@@ -64,15 +155,14 @@ bool IsErrorStreamTerminal() {
 }
 
 void PrepareStandardStreams() {
-    // Text mode would turn each line feed into CR LF; output stays the same
-    // bytes as on other systems, so scripts read it alike.
+    // Nothing but the tool's own streams writes to the handles; the C
+    // streams stay in binary mode in case a library writes there.
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
-    // An unbuffered console stream is written one character per call; the
-    // tool flushes after each line or bar it writes, so a buffer is safe and
-    // a redrawn bar costs one write.
-    std::setvbuf(stdout, nullptr, _IOFBF, kStreamBufferSize);
-    std::setvbuf(stderr, nullptr, _IOFBF, kStreamBufferSize);
+    // Never destroyed: the standard streams flush into them until the
+    // process ends. The tool flushes after each line or bar it writes.
+    std::cout.rdbuf(new StandardHandleBuf(STD_OUTPUT_HANDLE));
+    std::cerr.rdbuf(new StandardHandleBuf(STD_ERROR_HANDLE));
 }
 
 void CatchInterrupts() {

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     using namespace morvane::cli;
     PrepareStandardStreams();
 
-    const CommandLine command = ParseCommandLine({argv + (argc > 0 ? 1 : 0), argv + argc});
+    const CommandLine command = ParseCommandLine(CommandArguments(argc, argv));
     switch (command.action) {
     case Action::Help:
         std::cout << HelpText();

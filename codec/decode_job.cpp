@@ -3,6 +3,7 @@
 // key under the container's base name and the stored extension.
 #include "container_header.h"
 #include "job_frame.h"
+#include "stored_text.h"
 
 namespace morvane {
 namespace {
@@ -18,7 +19,8 @@ public:
             context.host.ShowMessage(HeaderRefusal(header.problem, context.sourcePath));
             return false;
         }
-        m_extension = *header.extension;
+        // An older program stored the extension in its ANSI code page.
+        m_extension = StoredTextToUtf8(*header.extension);
         m_inverse = header.inverseKey;
         m_payloadLength = static_cast<std::int64_t>(*header.payloadLength);
         return true;

@@ -1,9 +1,9 @@
 // The platform on Windows: '\' and '/' both separate, paths may start with a
-// drive, and files are Win32 handles under the shared buffer. The ANSI calls
-// are used throughout, so paths are the program's narrow strings as typed.
-// An output is written as ".NAME.XXXXXX.~mq-part", marked for deletion so
-// that even a killed process leaves nothing, and unmarked and renamed to its
-// final name, never replacing anything, once complete.
+// drive, and files are Win32 handles under the shared buffer. Paths are UTF-8
+// inside; each call takes them in the wide form (win_path.h), so any name and
+// any length works. An output is written as ".NAME.XXXXXX.~mq-part", marked
+// for deletion so that even a killed process leaves nothing, and unmarked and
+// renamed to its final name, never replacing anything, once complete.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -13,9 +13,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "buffered_file.h"
+#include "win_path.h"
 
 namespace morvane {
 namespace {
@@ -23,12 +25,12 @@ namespace {
 // The system's description of a GetLastError code, without the line break
 // FormatMessage ends it with.
 std::string SystemErrorText(DWORD code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n')) --length;
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  code, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
     if (length == 0) return "system error " + std::to_string(code);
-    return std::string(text, length);
+    return NarrowToUtf8({text, length});
 }
 
 // Sets or clears the handle's delete-on-close mark.
@@ -96,7 +98,7 @@ private:
     PublishStatus RawPublish(const std::string& path) override {
         if (m_bMarked && !MarkForDeletion(m_hFile, false)) return PublishStatus::Failed;
         // Renamed by name: our handle shares deletion, which a rename needs.
-        if (MoveFileExA(m_temporaryPath.c_str(), path.c_str(), 0)) {
+        if (MoveFileExW(FileSystemPath(m_temporaryPath).c_str(), FileSystemPath(path).c_str(), 0)) {
             m_temporaryPath.clear();
             m_publishedPath = path;
             m_bMarked = false;
@@ -105,7 +107,7 @@ private:
         const DWORD error = GetLastError();
         if (m_bMarked) MarkForDeletion(m_hFile, true);
         const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
-                           GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+                           GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
         return taken ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
 
@@ -113,7 +115,7 @@ private:
         // A marked temporary went with its handle.
         for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
             if (name->empty()) continue;
-            if (!DeleteFileA(name->c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return *name;
+            if (!DeleteFileW(FileSystemPath(*name).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return *name;
             name->clear();
         }
         return {};
@@ -149,7 +151,7 @@ public:
     std::unique_ptr<File> OpenSource(const std::string& path) override {
         // Others may go on reading the source, but nobody may change it
         // while a job reads it.
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return nullptr;
         if (!IsRegularFile(handle)) {
@@ -160,8 +162,9 @@ public:
     }
 
     bool ProbeName(const std::string& path) override {
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return false;
         CloseHandle(handle);
         return true;
@@ -176,8 +179,8 @@ public:
         const std::string name = path.substr(nameStart);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
-            const HANDLE handle = CreateFileA(temporaryPath.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
-                                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(), GENERIC_WRITE | DELETE,
+                                              FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
@@ -196,7 +199,7 @@ public:
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
         ULARGE_INTEGER availableToCaller{};
-        if (!GetDiskFreeSpaceExA(folder.c_str(), &availableToCaller, nullptr, nullptr))
+        if (!GetDiskFreeSpaceExW(FileSystemPath(folder).c_str(), &availableToCaller, nullptr, nullptr))
             return std::nullopt;
         return std::uint64_t{availableToCaller.QuadPart};
     }

@@ -18,6 +18,8 @@ COLOURS = {
     'D': (0xC8, 0x96, 0x20), 'Y': (0xF6, 0xD0, 0x50), 'P': (0xFF, 0xEC, 0xA0),
 }
 LETTERS = sorted(COLOURS)
+# The colour index under every transparent pixel: black in both palettes.
+TRANSPARENT = 0
 
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
        (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
@@ -140,13 +142,17 @@ def dib(pixels, bits):
         palette = VGA
         index = {k: nearest_vga(v) for k, v in COLOURS.items()}
     else:
-        palette = [COLOURS[k] for k in LETTERS] + [(0, 0, 0)] * (256 - len(LETTERS))
-        index = {k: i for i, k in enumerate(LETTERS)}
+        # Entry 0 is black: transparent pixels take it, and Windows draws an
+        # icon as screen AND mask XOR image, so only black leaves the screen
+        # showing through.
+        palette = [(0, 0, 0)] + [COLOURS[k] for k in LETTERS]
+        palette += [(0, 0, 0)] * (256 - len(palette))
+        index = {k: i + 1 for i, k in enumerate(LETTERS)}
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0, 0, 0)
     pal = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
     colour, mask = b'', b''
     for row in reversed(pixels):  # bottom-up
-        values = [0 if p == '.' else index[p] for p in row]
+        values = [TRANSPARENT if p == '.' else index[p] for p in row]
         if bits == 4:
             line = bytes((values[i] << 4) | values[i + 1] for i in range(0, size, 2))
         else:

@@ -1,8 +1,7 @@
 #include "codec_dlg.h"
 
-#include <io.h>
-
 #include "about_dlg.h"
+#include "path_text.h"
 #include "resource.h"
 #include "win/app.h"
 
@@ -18,15 +17,11 @@ constexpr DWORD kEndSessionCleanUpMilliseconds = 4000;
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER,
                                 IDC_BROWSE_FOLDER, IDOK, IDCANCEL};
 
-bool Exists(const std::string& path) {
-    return _access(path.c_str(), 0) == 0;
-}
-
 }  // namespace
 
 CCodecDlg::CCodecDlg(CWnd* pParent)
     : CDialog(IDD_CODEC_DIALOG, pParent),
-      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CCodecDlg::~CCodecDlg() {
     // The window goes first, while this class still handles its messages:
@@ -75,6 +70,7 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_COMMAND_RANGE(ID_FILE_ENCODE, ID_FILE_DECODE, SetMode)
     ON_WM_DESTROY()
     ON_WM_ENDSESSION()
+    ON_WM_DROPFILES()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
     ON_MESSAGE(WM_TIMER, OnTimerTick)
 END_MESSAGE_MAP()
@@ -85,12 +81,12 @@ BOOL CCodecDlg::OnInitDialog() {
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         const std::string about = LoadResourceString(IDS_ABOUTBOX);
         if (!about.empty()) {
-            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+            ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, morvane::WidenUtf8(about).c_str());
         }
     }
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_pFocusEdit = nullptr;
 
     if (!m_menu.LoadMenu(IDR_MAINFRAME) || !::SetMenu(m_hWnd, m_menu.m_hMenu)) {
@@ -100,16 +96,17 @@ BOOL CCodecDlg::OnInitDialog() {
     ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, ID_FILE_ENCODE, MF_BYCOMMAND);
     SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE);
     SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER);
+    ::DragAcceptFiles(m_hWnd, TRUE);
     return TRUE;
 }
 
 void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon) {
     const HWND button = GetDlgItem(nIDButton);
     // Shared: the system frees the image with the module.
-    const HANDLE icon = ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDIcon), IMAGE_ICON, 16, 16,
+    const HANDLE icon = ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, 16, 16,
                                      LR_SHARED);
     if (button != nullptr && icon != nullptr)
-        ::SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
 void CCodecDlg::SetMode(UINT nID) {
@@ -123,7 +120,7 @@ void CCodecDlg::SetMode(UINT nID) {
     const UINT* texts = m_bEncodeMode ? kEncodeTexts : kDecodeTexts;
     for (int i = 0; i < 4; ++i) {
         if (const HWND control = GetDlgItem(kLabelled[i]))
-            ::SetWindowTextA(control, LoadResourceString(texts[i]).c_str());
+            SetWindowTextString(control, LoadResourceString(texts[i]));
     }
     m_strSourcePath.clear();
     m_strTargetFolder.clear();
@@ -136,11 +133,13 @@ void CCodecDlg::OnOK() {
     // its checks with the button enabled, starts nothing.
     if (IsWorkerAlive()) return;
     UpdateData(true);
-    if (!Exists(m_strSourcePath)) {
+    m_strSourcePath = UnquotedPath(m_strSourcePath);
+    m_strTargetFolder = UnquotedPath(m_strTargetFolder);
+    if (!morvane::PathExists(m_strSourcePath)) {
         ShowMessage("File not exist.");
         return;
     }
-    if (!Exists(m_strTargetFolder)) {
+    if (!morvane::PathExists(m_strTargetFolder)) {
         ShowMessage("Folder does not exist.");
         return;
     }
@@ -197,18 +196,39 @@ bool CCodecDlg::HasWindow() const {
 
 void CCodecDlg::SetBusy(bool busy) {
     m_bBusy = busy ? TRUE : FALSE;
+    if (!busy) m_taskbar.Clear();
 }
 
 void CCodecDlg::EnableJobControls(bool enable) {
+    if (!enable) {
+        // A disabled control loses the focus and nothing takes it: remember it.
+        const HWND focus = ::GetFocus();
+        m_hFocusBeforeJob = focus != nullptr && ::IsChild(m_hWnd, focus) ? focus : nullptr;
+    }
     for (const int id : kJobControls) {
         if (const HWND control = GetDlgItem(id)) ::EnableWindow(control, enable);
     }
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+    if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();
+    m_bJobControlsDisabled = !enable;
+}
+
+void CCodecDlg::RestoreFocusAfterJob() {
+    HWND target = m_hFocusBeforeJob;
+    m_hFocusBeforeJob = nullptr;
+    // Another program active meanwhile keeps its focus; the dialog's own
+    // turn comes when the user returns to it.
+    if (::GetActiveWindow() != m_hWnd) return;
+    if (target == nullptr || !::IsChild(m_hWnd, target) || !::IsWindowEnabled(target)) target = GetDlgItem(IDOK);
+    // As the dialog manager moves the focus: the default button follows, and
+    // an edit's text is selected.
+    if (target != nullptr) ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
 }
 
 void CCodecDlg::SetProgressRange(std::uint32_t upper) {
     m_progress.SetRange32(0, static_cast<int>(upper));
+    m_taskbar.Start(m_hWnd, upper);
 }
 
 void CCodecDlg::SetProgressStep(std::uint32_t step) {
@@ -217,10 +237,15 @@ void CCodecDlg::SetProgressStep(std::uint32_t step) {
 
 void CCodecDlg::SetProgressPos(std::uint32_t position) {
     m_progress.SetPos(static_cast<int>(position));
+    m_taskbar.SetPos(position);
 }
 
 void CCodecDlg::ShowMessage(const std::string& text) {
+    // A job's message is a failure: the taskbar button is red while it shows.
+    const bool inJob = m_bBusy != FALSE;
+    if (inJob) m_taskbar.ShowError(m_hWnd);
     AfxMessageBox(m_hWnd, text);
+    if (inJob) m_taskbar.Clear();
 }
 
 void CCodecDlg::ShowAboutBox() {
@@ -251,7 +276,7 @@ void CCodecDlg::OnPaint() {
     }
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(m_hWnd, &paint);
-    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     const int cxIcon = ::GetSystemMetrics(SM_CXICON);
     const int cyIcon = ::GetSystemMetrics(SM_CYICON);
     RECT client;
@@ -268,7 +293,7 @@ HCURSOR CCodecDlg::OnQueryDragIcon() {
 
 bool CCodecDlg::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= kLastKeyMessage && m_hAccel != nullptr &&
-        ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg))
+        ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg))
         return true;
     return CDialog::PreTranslateMessage(pMsg);
 }

@@ -11,6 +11,7 @@
 
 #include "job.h"
 #include "job_relay.h"
+#include "taskbar_progress.h"
 #include "win/cmd_ui.h"
 #include "win/dialog.h"
 
@@ -60,6 +61,9 @@ protected:
     void OnBrowseSource();
     void OnBrowseFolder();
     static int CALLBACK BrowseFolderCallback(HWND hWnd, UINT uMsg, LPARAM lParam, LPARAM lpData);
+    // A file dropped on the window goes into the file field, a folder into
+    // the folder field; while a job runs a drop changes nothing.
+    void OnDropFiles(HDROP hDropInfo);
 
     // Focus tracking and the Edit commands (edit_commands.cpp).
     void OnKillFocus(HWND hNewWnd);
@@ -77,7 +81,7 @@ protected:
     void OnUpdateEditPaste(CCmdUI* pCmdUI);
     void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
 
-    // The state of the menu bar's items (menu_state.cpp).
+    // The state of the menu bar's items (edit_commands.cpp).
     void OnUpdateNotBusy(CCmdUI* pCmdUI);
     void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu);
 
@@ -111,5 +115,13 @@ private:
     CWnd m_wndSourcePath;
     CWnd m_wndTargetFolder;
 
+    // Gives the focus back to the control that had it when the job's
+    // controls were disabled, or to the action button.
+    void RestoreFocusAfterJob();
+
     std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
+    // The control that had the focus when the job disabled the controls.
+    HWND m_hFocusBeforeJob = nullptr;
+    bool m_bJobControlsDisabled = false;
+    CTaskbarProgress m_taskbar;
 };

@@ -1,29 +1,31 @@
-// The Edit menu: which path field has the focus, the six commands sent to
-// it as the edit control's own requests, and their update handlers.
+// The menu bar's item states, computed afresh each time a popup opens; the
+// Edit menu: which path field has the focus, the six commands sent to it as
+// the edit control's own requests, and their update handlers.
 #include "codec_dlg.h"
 
 #include "resource.h"
+#include "win/menu_update.h"
 
 namespace {
 
 bool CanUndo(HWND edit) {
-    return ::SendMessageA(edit, EM_CANUNDO, 0, 0) != 0;
+    return ::SendMessageW(edit, EM_CANUNDO, 0, 0) != 0;
 }
 
 bool HasSelection(HWND edit) {
     DWORD start = 0;
     DWORD end = 0;
-    ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return start != end;
 }
 
 bool ClipboardHasText(HWND) {
-    return ::IsClipboardFormatAvailable(CF_TEXT) != 0;
+    return ::IsClipboardFormatAvailable(CF_UNICODETEXT) != 0;
 }
 
 // For a single-line field, the length of the whole text.
 bool HasText(HWND edit) {
-    return ::SendMessageA(edit, EM_LINELENGTH, static_cast<WPARAM>(-1), 0) != 0;
+    return ::SendMessageW(edit, EM_LINELENGTH, static_cast<WPARAM>(-1), 0) != 0;
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ HWND CCodecDlg::FocusedEdit() const {
 
 // Greyed items cannot be chosen, so the commands need no test of m_bBusy.
 void CCodecDlg::SendToFocusedEdit(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const HWND edit = FocusedEdit()) ::SendMessageA(edit, message, wParam, lParam);
+    if (const HWND edit = FocusedEdit()) ::SendMessageW(edit, message, wParam, lParam);
 }
 
 void CCodecDlg::OnEditUndo() {
@@ -81,8 +83,8 @@ void CCodecDlg::OnEditDelete() {
 void CCodecDlg::OnEditSelectAll() {
     const HWND edit = FocusedEdit();
     if (edit == nullptr) return;
-    ::SendMessageA(edit, EM_SETSEL, 0, -1);
-    ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
 // Enabled exactly when no job runs, a path field has the focus and
@@ -111,4 +113,13 @@ void CCodecDlg::OnUpdateEditPaste(CCmdUI* pCmdUI) {
 
 void CCodecDlg::OnUpdateEditSelectAll(CCmdUI* pCmdUI) {
     UpdateEditItem(pCmdUI, HasText);
+}
+
+// Encode, Decode and Exit wait while a job runs.
+void CCodecDlg::OnUpdateNotBusy(CCmdUI* pCmdUI) {
+    if (pCmdUI != nullptr) pCmdUI->Enable(m_bBusy == 0);
+}
+
+void CCodecDlg::OnInitMenuPopup(HMENU hPopup, UINT, BOOL bSysMenu) {
+    UpdateMenuPopup(*this, hPopup, bSysMenu, m_bAutoDisableItems);
 }

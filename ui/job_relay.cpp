@@ -68,7 +68,7 @@ void CJobRelay::Forward(const std::function<void(morvane::JobHost&)>& run) {
     const HWND dialog = Dialog();
     if (dialog == nullptr) return;
     const Call call{this, &run};
-    ::SendMessageA(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
+    ::SendMessageW(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
 }
 
 void CJobRelay::SetBusy(bool busy) {

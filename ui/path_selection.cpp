@@ -1,7 +1,7 @@
-// The pickers beside the two path fields. A confirmed choice replaces one
-// member, and both members are then written back into the fields, having
-// first been read from them: text typed into the other field survives.
-// Cancelling changes nothing.
+// The pickers beside the two path fields, and files dropped on the window.
+// A confirmed choice or a drop replaces one member, and both members are
+// then written back into the fields, having first been read from them: text
+// typed into the other field survives. Cancelling changes nothing.
 #include "codec_dlg.h"
 
 #include <shlobj.h>
@@ -9,6 +9,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "path_text.h"
 #include "resource.h"
 #include "win/app.h"
 #include "win/file_dialog.h"
@@ -20,7 +21,7 @@ constexpr char kDecodeFilter[] = "Encoded Files (*.~mq)|*.~mq|All Files (*.*)|*.
 // Only an existing file can be confirmed; the overwrite prompt belongs to
 // save dialogs and changes nothing here.
 constexpr DWORD kSourceFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST;
-constexpr char kBrowseTitle[] = "Browse for Folder";
+constexpr wchar_t kBrowseTitle[] = L"Browse for Folder";
 // The display name the browser writes, then the chosen folder's path.
 constexpr std::size_t kFolderBufferSize = 1024 + 1;
 
@@ -41,8 +42,8 @@ void CCodecDlg::OnBrowseSource() {
 
 void CCodecDlg::OnBrowseFolder() {
     AfxEnsureComInitialized();
-    char path[kFolderBufferSize] = {};
-    BROWSEINFOA request{};
+    wchar_t path[kFolderBufferSize] = {};
+    BROWSEINFOW request{};
     request.hwndOwner = m_hWnd;
     request.pidlRoot = nullptr;  // the whole shell namespace
     request.pszDisplayName = path;
@@ -50,16 +51,35 @@ void CCodecDlg::OnBrowseFolder() {
     request.ulFlags = 0;  // every item can be chosen
     request.lpfn = BrowseFolderCallback;
     request.lParam = reinterpret_cast<LPARAM>(this);
-    using Item = std::remove_pointer_t<decltype(::SHBrowseForFolderA(&request))>;
-    const std::unique_ptr<Item, CoTaskMemFreer> item(::SHBrowseForFolderA(&request));
+    using Item = std::remove_pointer_t<decltype(::SHBrowseForFolderW(&request))>;
+    const std::unique_ptr<Item, CoTaskMemFreer> item(::SHBrowseForFolderW(&request));
     if (!item) return;
 
     UpdateData(true);
     // An item outside the file system (the computer, the network) has no
     // path; the buffer then holds only its display name, and the field keeps
     // its text.
-    if (!::SHGetPathFromIDListA(item.get(), path)) return;
-    m_strTargetFolder = path;
+    if (!::SHGetPathFromIDListW(item.get(), path)) return;
+    m_strTargetFolder = morvane::NarrowToUtf8(path);
+    UpdateData(false);
+}
+
+void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
+    struct DropFinisher {
+        HDROP drop;
+        ~DropFinisher() { ::DragFinish(drop); }
+    } finisher{hDropInfo};
+    // The fields are the job's until its worker has returned.
+    if (IsWorkerAlive() || ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 0) return;
+    // Of several items, the first counts.
+    const UINT length = ::DragQueryFileW(hDropInfo, 0, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    name.resize(::DragQueryFileW(hDropInfo, 0, name.data(), length + 1));
+    const std::string path = morvane::NarrowToUtf8(name);
+    const DWORD attributes = ::GetFileAttributesW(morvane::FileSystemPath(path).c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    UpdateData(true);
+    (folder ? m_strTargetFolder : m_strSourcePath) = path;
     UpdateData(false);
 }
 
@@ -70,8 +90,8 @@ int CALLBACK CCodecDlg::BrowseFolderCallback(HWND hWnd, UINT uMsg, LPARAM, LPARA
     const HWND folder = dialog->GetDlgItem(IDC_TARGET_FOLDER);
     if (folder == nullptr) return 0;
     try {
-        const std::string text = GetWindowTextString(folder);
-        ::SendMessageA(hWnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+        const std::wstring text = morvane::WidenUtf8(UnquotedPath(GetWindowTextString(folder)));
+        ::SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     } catch (...) {
         // Out of memory for the text: the browser keeps its own selection.
     }

@@ -4,6 +4,7 @@
 
 #include "container_format.h"
 #include "job_test_fixture.h"
+#include "legacy_text_expectation.h"
 
 namespace morvane::test {
 namespace {
@@ -55,7 +56,7 @@ protected:
         WriteBytes(in + "/" + base + extension, m_source);
         const std::string container = EncodeToOut(in + "/" + base + extension);
         const Bytes bytes = ReadBytes(container);
-        std::filesystem::remove(std::filesystem::path(container));
+        std::filesystem::remove(FsPath(container));
         return bytes;
     }
 
@@ -131,14 +132,25 @@ TEST_F(DecodeJob, EmptyStoredExtensionLeavesTheBaseName) {
 }
 
 TEST_F(DecodeJob, LongestStoredExtension) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a path ending in a 255-character name is beyond MAX_PATH for the ANSI file calls";
-#endif
     const std::string name = "." + std::string(254, 'e');
     const Bytes container = EncodedReport(name, "");
     EXPECT_EQ(container[27], 255);
     EXPECT_EQ(container.size(), m_source.size() + 795);
     ExpectDecodesTo(container, ".~mq", name);
+}
+
+// An older program stored the extension in its ANSI code page.
+TEST_F(DecodeJob, StoredExtensionThatIsNotUtf8IsReadAsTheSystemReadsOlderPrograms) {
+    const std::string expected = LegacyExtensionAsRead(".\xE9t\xE9");
+    if (expected.empty()) GTEST_SKIP() << "the ANSI code page here is not Windows-1252";
+    ContainerParts parts = Dissect(EncodedReport());
+    parts.extension = {'.', 0xE9, 't', 0xE9};
+    ExpectDecodesTo(Assemble(kFormatVersion2, LengthFields(kFormatVersion2, parts.payload.size()), parts),
+                    "report.~mq", "report" + expected);
+}
+
+TEST_F(DecodeJob, StoredExtensionInUtf8NamesTheOutput) {
+    ExpectDecodesTo(EncodedReport(".\xD0\xB4\xD0\xBE\xD0\xBA"), "report.~mq", "report.\xD0\xB4\xD0\xBE\xD0\xBA");
 }
 
 TEST_F(DecodeJob, SourceWithoutExtensionComesBackWithPlaceholder) {

@@ -30,18 +30,12 @@ TEST(AppTest, ModalLoopEndsByExitWithQuitCodeAndByClose) {
     }
 }
 
-struct Found {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process != found->process || !::IsWindowVisible(window) || ::GetMenu(window) == nullptr) return TRUE;
-    found->window = window;
-    return FALSE;
+// The program's main window: its one window with a menu bar.
+HWND FindMainWindow(DWORD process) {
+    for (const HWND window : TopLevelWindows(process)) {
+        if (::GetMenu(window) != nullptr) return window;
+    }
+    return nullptr;
 }
 
 TEST(AppTest, ProgramExitsWith18AfterExitAnd0AfterClose) {
@@ -53,14 +47,14 @@ TEST(AppTest, ProgramExitsWith18AfterExitAnd0AfterClose) {
         ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                      &startup, &process))
             << commandLine;
-        Found found{process.dwProcessId, nullptr};
-        for (int i = 0; i < 1000 && found.window == nullptr; ++i) {
+        HWND window = nullptr;
+        for (int i = 0; i < 1000 && window == nullptr; ++i) {
             ::Sleep(20);
-            ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+            window = FindMainWindow(process.dwProcessId);
         }
-        ASSERT_NE(found.window, nullptr);
-        EXPECT_EQ(GetWindowTextString(found.window), "Morvane");
-        ::PostMessageA(found.window, WM_COMMAND, ending.command, 0);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(GetWindowTextString(window), "Morvane");
+        ::PostMessageA(window, WM_COMMAND, ending.command, 0);
         EXPECT_EQ(::WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
         DWORD code = 0;
         ::GetExitCodeProcess(process.hProcess, &code);

@@ -1,5 +1,6 @@
 #include "gui_support.h"
 
+#include <iterator>
 #include <utility>
 
 #include "resource.h"
@@ -25,9 +26,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 std::string ProgramPath() {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path = self;
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::string path = NarrowToUtf8(self);
     for (int i = 0; i < 3; ++i) path.erase(path.find_last_of('\\'));
     return path + "\\app\\morvane.exe";
 }
@@ -37,22 +38,71 @@ std::string ControlText(HWND dialog, int id) {
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
-    ::SetDlgItemTextA(dialog, id, text.c_str());
+    SetWindowTextString(::GetDlgItem(dialog, id), text);
 }
 
 void Click(HWND dialog, int id) {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+void Press(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == search->process && ::IsWindowVisible(window)) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD process) {
+    WindowSearch search{process, {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool IsDialogWindow(HWND window) {
+    char className[32] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    return std::string(className) == "#32770";
+}
+
+HWND WaitForDialog(HWND owner, const char* caption) {
+    for (int i = 0; i < 1000; ++i) {
+        for (const HWND window : TopLevelWindows()) {
+            if (IsDialogWindow(window) && ::GetWindow(window, GW_OWNER) == owner &&
+                (caption == nullptr || GetWindowTextString(window) == caption))
+                return window;
+        }
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
+void WaitUntilClosed(HWND window) {
+    for (int i = 0; i < 1000 && ::IsWindow(window); ++i) ::Sleep(10);
+}
+
 namespace {
 
 // A window's text without waiting on a thread that does not answer.
 std::string TextOf(HWND window) {
-    char text[1024] = {};
+    wchar_t text[1024] = {};
     DWORD_PTR length = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                          &length);
-    return text;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                          2000, &length);
+    return NarrowToUtf8(text);
 }
 
 }  // namespace
@@ -60,7 +110,7 @@ std::string TextOf(HWND window) {
 DialogWatcher::DialogWatcher() {
     m_thread = std::thread([this] {
         while (!m_bStop) {
-            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
+            for (const HWND window : TopLevelWindows()) Visit(window);
             ::Sleep(20);
         }
     });
@@ -71,25 +121,17 @@ DialogWatcher::~DialogWatcher() {
     m_thread.join();
 }
 
-BOOL CALLBACK DialogWatcher::Visit(HWND window, LPARAM self) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    if (process != ::GetCurrentProcessId() || std::string(className) != "#32770" || !::IsWindowVisible(window) ||
-        ::GetWindow(window, GW_OWNER) == nullptr)
-        return TRUE;
-    auto* watcher = reinterpret_cast<DialogWatcher*>(self);
+void DialogWatcher::Visit(HWND window) {
+    if (!IsDialogWindow(window) || ::GetWindow(window, GW_OWNER) == nullptr || !::IsWindowVisible(window)) return;
     const HWND message = ::GetDlgItem(window, 0xFFFF);
     Seen seen{TextOf(window), message ? TextOf(message) : std::string()};
     {
-        std::lock_guard lock(watcher->m_mutex);
-        watcher->m_seen.push_back(seen);
+        std::lock_guard lock(m_mutex);
+        m_seen.push_back(seen);
     }
     ::PostMessageA(window, WM_COMMAND, IDOK, 0);
     // Not seen twice while it closes.
     for (int i = 0; i < 200 && ::IsWindow(window) && ::IsWindowVisible(window); ++i) ::Sleep(10);
-    return TRUE;
 }
 
 std::vector<DialogWatcher::Seen> DialogWatcher::TakeSeen() {

@@ -22,10 +22,22 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
 // The built morvane.exe: <build>/app/morvane.exe beside <build>/tests/gui.
 std::string ProgramPath();
 
+// A control's text, in UTF-8 either way.
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 // A click on a button, as the button reports it.
 void Click(HWND dialog, int id);
+// The same click posted, for a dialog whose modal loop the caller is not in.
+void Press(HWND dialog, int id);
+
+// The visible top-level windows of a process, this one by default.
+std::vector<HWND> TopLevelWindows(DWORD process = ::GetCurrentProcessId());
+// True for a window of the system's dialog class (message boxes, pickers).
+bool IsDialogWindow(HWND window);
+// The visible dialog of this process that `owner` owns, with the caption
+// when one is given, once it is there; null after about 20 s.
+HWND WaitForDialog(HWND owner, const char* caption = nullptr);
+void WaitUntilClosed(HWND window);
 
 // Watches for dialogs with an owner (message boxes, the About box) shown by
 // this process, records their caption and message, and closes them with OK.
@@ -42,7 +54,7 @@ public:
     std::vector<std::string> TakeTexts();
 
 private:
-    static BOOL CALLBACK Visit(HWND window, LPARAM self);
+    void Visit(HWND window);
     std::atomic<bool> m_bStop{false};
     std::mutex m_mutex;
     std::vector<Seen> m_seen;

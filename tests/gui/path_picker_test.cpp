@@ -5,7 +5,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -22,47 +21,6 @@ namespace {
 constexpr int kFileTypeCombo = 0x470;
 constexpr int kFileNameCombo = 0x47C;
 constexpr int kFileNameEdit = 0x480;
-
-struct Search {
-    const char* caption;  // null: any
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    if (process != ::GetCurrentProcessId() || std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(window) ||
-        ::GetWindow(window, GW_OWNER) != search->owner)
-        return TRUE;
-    char caption[256] = {};
-    ::GetWindowTextA(window, caption, sizeof caption);
-    if (search->caption != nullptr && std::strcmp(caption, search->caption) != 0) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// The visible dialog `owner` shows, once it is there; null after a while.
-HWND WaitForDialog(HWND owner, const char* caption = nullptr) {
-    for (int i = 0; i < 1000; ++i) {
-        Search search{caption, owner, nullptr};
-        ::EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-void Press(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-void WaitUntilClosed(HWND window) {
-    for (int i = 0; i < 1000 && ::IsWindow(window); ++i) ::Sleep(10);
-}
 
 // Presses the dialog's "..." button `button`, which shows the picker
 // captioned `caption` modally, and hands the picker to `drive` on a thread
@@ -141,7 +99,7 @@ FileTypes ReadFileTypes(HWND picker) {
 void EnterFileName(HWND picker, const std::string& name) {
     HWND field = ::GetDlgItem(picker, kFileNameCombo);
     if (field == nullptr) field = ::GetDlgItem(picker, kFileNameEdit);
-    ::SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WidenUtf8(name).c_str()));
 }
 
 TEST_F(PathPickerTest, FileTypesFollowTheModeAndCancelKeepsTypedText) {
@@ -201,23 +159,25 @@ TEST_F(PathPickerTest, FileThatDoesNotExistIsRefusedByThePicker) {
 TEST(FileDialogTest, RequestCarriesTheFilterAsNullSeparatedStrings) {
     struct Case {
         const char* filter;
-        std::string expected;  // up to and including the closing empty string
+        std::wstring expected;  // up to and including the closing empty string
     };
     using namespace std::string_literals;
     const Case cases[] = {
-        {"All Files (*.*)|*.*|", "All Files (*.*)\0*.*\0\0"s},
-        {"Encoded Files (*.~mq)|*.~mq|All Files (*.*)|*.*||", "Encoded Files (*.~mq)\0*.~mq\0All Files (*.*)\0*.*\0\0"s},
+        {"All Files (*.*)|*.*|", L"All Files (*.*)\0*.*\0\0"s},
+        {"Encoded Files (*.~mq)|*.~mq|All Files (*.*)|*.*||",
+         L"Encoded Files (*.~mq)\0*.~mq\0All Files (*.*)\0*.*\0\0"s},
     };
     for (const Case& c : cases) {
         CFileDialog dialog(TRUE, nullptr, nullptr, OFN_FILEMUSTEXIST, c.filter);
-        EXPECT_EQ(std::string(dialog.m_ofn.lpstrFilter, c.expected.size()), c.expected) << c.filter;
+        EXPECT_EQ(std::wstring(dialog.m_ofn.lpstrFilter, c.expected.size()), c.expected) << c.filter;
         EXPECT_EQ(dialog.m_ofn.nFilterIndex, 0u);
         EXPECT_EQ(dialog.m_ofn.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST));
         EXPECT_EQ(dialog.m_ofn.lpstrDefExt, nullptr);
         EXPECT_EQ(dialog.m_ofn.lpstrInitialDir, nullptr);
         EXPECT_EQ(dialog.m_ofn.lpstrTitle, nullptr);
-        EXPECT_STREQ(dialog.m_ofn.lpstrFile, "");
-        EXPECT_GE(dialog.m_ofn.nMaxFile, static_cast<DWORD>(MAX_PATH * 3));
+        EXPECT_STREQ(dialog.m_ofn.lpstrFile, L"");
+        // Room for the longest path the file functions take.
+        EXPECT_GE(dialog.m_ofn.nMaxFile, static_cast<DWORD>(32767));
     }
 }
 

@@ -189,6 +189,57 @@ TEST_F(ResourcesTest, IconGroups) {
     EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_FOLDER)), "16x16x4 16x16x8 ");
 }
 
+// Pixels of one icon image (a BITMAPINFOHEADER, its palette, the colour
+// bits bottom-up and the AND mask) whose mask bit is set, that is
+// transparent, but whose colour is not black. Windows draws an icon as screen
+// AND mask XOR colour, so such a pixel shows as a coloured speck.
+std::vector<std::string> ColouredTransparentPixels(const std::string& image) {
+    BITMAPINFOHEADER header{};
+    std::memcpy(&header, image.data(), sizeof header);
+    const int size = header.biWidth;
+    const int bits = header.biBitCount;
+    const std::size_t colours = bits <= 8 ? (header.biClrUsed ? header.biClrUsed : 1u << bits) : 0;
+    const auto* palette = reinterpret_cast<const RGBQUAD*>(image.data() + header.biSize);
+    const std::size_t colourRow = ((static_cast<std::size_t>(size) * bits + 31) / 32) * 4;
+    const std::size_t maskRow = ((static_cast<std::size_t>(size) + 31) / 32) * 4;
+    const auto* colour = reinterpret_cast<const BYTE*>(palette + colours);
+    const BYTE* mask = colour + colourRow * size;
+    std::vector<std::string> found;
+    if (mask + maskRow * size > reinterpret_cast<const BYTE*>(image.data() + image.size())) return {"truncated"};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            if ((mask[y * maskRow + x / 8] & (0x80 >> (x % 8))) == 0) continue;
+            const BYTE* row = colour + y * colourRow;
+            RGBQUAD rgb{};
+            if (bits == 4)
+                rgb = palette[(x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F];
+            else if (bits == 8)
+                rgb = palette[row[x]];
+            else
+                std::memcpy(&rgb, row + x * (bits / 8), 3);
+            if (rgb.rgbRed != 0 || rgb.rgbGreen != 0 || rgb.rgbBlue != 0)
+                found.push_back(std::to_string(x) + "," + std::to_string(size - 1 - y));
+        }
+    }
+    return found;
+}
+
+TEST_F(ResourcesTest, EveryTransparentPixelOfEveryIconImageIsBlack) {
+    for (const UINT group : {IDR_MAINFRAME, IDI_BROWSE_SOURCE, IDI_BROWSE_FOLDER}) {
+        const std::string entries = Find(RT_GROUP_ICON, group);
+        ASSERT_GE(entries.size(), 6u + 14u) << group;
+        for (std::size_t at = 6; at + 14 <= entries.size(); at += 14) {
+            WORD id = 0;
+            std::memcpy(&id, entries.data() + at + 12, sizeof id);
+            const std::string image = Find(RT_ICON, id);
+            ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER)) << group << " image " << id;
+            EXPECT_EQ(ColouredTransparentPixels(image), std::vector<std::string>{})
+                << "icon " << group << ", image " << id << " (" << int(BYTE(entries[at])) << " pixels, "
+                << int(BYTE(entries[at + 6])) << " bits)";
+        }
+    }
+}
+
 TEST_F(ResourcesTest, VersionBlock) {
     // Read the way VerQueryValueA needs it: it writes its ANSI copies of the
     // strings into room that GetFileVersionInfo leaves after the block.
@@ -224,8 +275,11 @@ TEST_F(ResourcesTest, Manifest) {
     const std::string text = Find(RT_MANIFEST, 1);
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
                              "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware",
-                             "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8<"})
+                             "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
+    // The wide calls carry any name; the ANSI code page stays the system's,
+    // in which an older program's stored extension is read.
+    EXPECT_EQ(text.find("activeCodePage"), std::string::npos);
     // The program and the common controls it asks for are of the build's own
     // architecture; Windows refuses a manifest of another.
     const std::string architecture =
@@ -239,8 +293,6 @@ TEST_F(ResourcesTest, Manifest) {
     EXPECT_EQ(count, 2u);
     // The program's identity carries the project version.
     EXPECT_NE(text.find("name=\"Morvane.Application\" version=\"" MORVANE_VERSION_TEXT "\""), std::string::npos);
-    // This test program carries the same manifest: ANSI calls take UTF-8.
-    EXPECT_EQ(::GetACP(), 65001u);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ TempFolder::TempFolder() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate = fs::temp_directory_path() / ("morvane-test-" + std::to_string(random()));
         if (fs::create_directory(candidate)) {
-            m_path = candidate.generic_string();
+            m_path = Utf8Path(candidate);
             return;
         }
     }
@@ -27,12 +27,12 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    fs::remove_all(fs::path(m_path), ignored);
+    fs::remove_all(FsPath(m_path), ignored);
 }
 
 std::string TempFolder::MakeFolder(const std::string& relative) const {
     const std::string path = *this / relative;
-    fs::create_directories(fs::path(path));
+    fs::create_directories(FsPath(path));
     return path;
 }
 
@@ -48,13 +48,13 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     in.seekg(0, std::ios::end);
     Bytes bytes(static_cast<std::size_t>(in.tellg()));
@@ -65,10 +65,19 @@ Bytes ReadBytes(const std::string& path) {
 
 std::vector<std::string> ListNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(fs::path(folder)))
-        names.push_back(entry.path().filename().generic_string());
+    for (const auto& entry : fs::directory_iterator(FsPath(folder)))
+        names.push_back(Utf8Path(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
+}
+
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Path(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace morvane::test

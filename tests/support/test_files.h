@@ -1,6 +1,6 @@
 // Files for tests: a temporary folder removed afterwards, deterministic
-// contents, and whole-file reads and writes. Paths are plain strings with
-// '/' separators, which every platform of this project accepts.
+// contents, and whole-file reads and writes. Paths are plain UTF-8 strings
+// with '/' separators, which every platform of this project accepts.
 #pragma once
 
 #include <cstddef>
@@ -39,5 +39,11 @@ void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> ListNames(const std::string& folder);
+
+// A UTF-8 path as the standard library's path, and back with '/'
+// separators; on Windows a plain string would pass through the ANSI code
+// page.
+std::filesystem::path FsPath(const std::string& utf8);
+std::string Utf8Path(const std::filesystem::path& path);
 
 }  // namespace morvane::test

@@ -7,9 +7,9 @@ namespace {
 CWinApp* g_pApp = nullptr;
 
 std::string ExecutableName() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = path;
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string name = morvane::NarrowToUtf8(path);
     const std::size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos) name.erase(0, slash + 1);
     const std::size_t dot = name.rfind('.');
@@ -33,7 +33,7 @@ BOOL CWinApp::InitInstance() {
 
 int CWinApp::ExitInstance() {
     MSG msg;
-    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
+    if (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
     return 0;
 }
 
@@ -51,7 +51,7 @@ std::string AfxGetAppName() {
 }
 
 HINSTANCE AfxGetResourceHandle() {
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
@@ -66,7 +66,8 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 int AfxMessageBox(HWND hOwner, const std::string& text, UINT nType) {
     // Without an icon of its own, a box gets the exclamation mark.
     if ((nType & MB_ICONMASK) == 0 && (nType & MB_TYPEMASK) == MB_OK) nType |= MB_ICONEXCLAMATION;
-    return ::MessageBoxA(hOwner, text.c_str(), AfxGetAppName().c_str(), nType);
+    return ::MessageBoxW(hOwner, morvane::WidenUtf8(text).c_str(), morvane::WidenUtf8(AfxGetAppName()).c_str(),
+                         nType);
 }
 
 void AfxEnsureComInitialized() {
@@ -77,7 +78,9 @@ void AfxEnsureComInitialized() {
 }
 
 std::string LoadResourceString(UINT nID) {
-    char text[512] = {};
-    const int length = ::LoadStringA(AfxGetResourceHandle(), nID, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
+    // With no buffer, the system points at the resource's own text.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(AfxGetResourceHandle(), nID, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) return {};
+    return morvane::NarrowToUtf8({text, static_cast<std::size_t>(length)});
 }

@@ -6,7 +6,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
     if (pDX->m_bSaveAndValidate)
         value = GetWindowTextString(control);
     else
-        ::SetWindowTextA(control, value.c_str());
+        SetWindowTextString(control, value);
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control) {

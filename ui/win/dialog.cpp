@@ -21,13 +21,13 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate
 CDialog::~CDialog() {
     if (m_hWnd == nullptr) return;
     // The object is no longer whole: later messages must not reach it.
-    ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
     ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
 }
 
 bool CDialog::CreateFromTemplate(HWND hParent) {
-    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, DialogProc,
+    return ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent, DialogProc,
                                 reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
@@ -52,7 +52,7 @@ INT_PTR CDialog::DoModal() {
 
     MSG msg;
     while (!m_bEnded && m_hWnd != nullptr) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -60,7 +60,7 @@ INT_PTR CDialog::DoModal() {
         if (got == -1) break;
         if (!PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
 
@@ -79,7 +79,7 @@ void CDialog::EndDialog(int nResult) {
     m_nModalResult = nResult;
     m_bEnded = true;
     // Wakes the modal loop when the call came from a message it did not fetch.
-    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 bool CDialog::UpdateData(bool bSaveAndValidate) {
@@ -89,7 +89,7 @@ bool CDialog::UpdateData(bool bSaveAndValidate) {
 }
 
 bool CDialog::PreTranslateMessage(MSG* pMsg) {
-    return m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, pMsg);
+    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -114,7 +114,7 @@ void CDialog::CenterWindow() {
     if (owner != nullptr && !::IsIconic(owner))
         ::GetWindowRect(owner, &area);
     else
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT rect;
     ::GetWindowRect(m_hWnd, &rect);
     const int x = area.left + ((area.right - area.left) - (rect.right - rect.left)) / 2;
@@ -135,10 +135,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     CDialog* self = nullptr;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lParam);
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
         self->m_hWnd = hWnd;
     } else {
-        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
     }
     if (self == nullptr) return FALSE;
     try {
@@ -167,11 +167,11 @@ INT_PTR CDialog::Dispatch(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     const bool handled = ProcessMessage(m) && !m.useDefault;
 
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         m_hWnd = nullptr;
     }
     if (!handled) return FALSE;
     if (ReturnsResultDirectly(message)) return m.result;
-    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, m.result);
+    ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, m.result);
     return TRUE;
 }

@@ -4,9 +4,8 @@
 
 namespace {
 
-// A UTF-8 path takes up to three bytes for each UTF-16 unit of the system's
-// paths, so this holds any path the dialog returns (MAX_PATH units) many
-// times over. A longer one makes the dialog fail, and nothing is chosen.
+// The longest path the system's file functions take, and room to spare: a
+// longer choice makes the dialog fail, and nothing is chosen.
 constexpr std::size_t kFileBufferSize = 32 * 1024;
 
 }  // namespace
@@ -16,15 +15,16 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const cha
     : m_ofn{},
       m_bOpenFileDialog(bOpenFileDialog),
       m_pParentWnd(pParentWnd),
-      m_strDefExt(lpszDefExt ? lpszDefExt : ""),
-      m_strFilter(lpszFilter ? lpszFilter : ""),
-      m_file(kFileBufferSize, '\0') {
-    if (lpszFileName != nullptr)
-        std::copy_n(lpszFileName, std::min(std::char_traits<char>::length(lpszFileName), m_file.size() - 1),
-                    m_file.begin());
+      m_strDefExt(morvane::WidenUtf8(lpszDefExt ? lpszDefExt : "")),
+      m_strFilter(morvane::WidenUtf8(lpszFilter ? lpszFilter : "")),
+      m_file(kFileBufferSize, L'\0') {
+    if (lpszFileName != nullptr) {
+        const std::wstring name = morvane::WidenUtf8(lpszFileName);
+        std::copy_n(name.begin(), std::min(name.size(), m_file.size() - 1), m_file.begin());
+    }
     // The system reads the filter as '\0'-separated strings ending in an empty
     // one; the string's own terminator supplies the last '\0'.
-    std::replace(m_strFilter.begin(), m_strFilter.end(), '|', '\0');
+    std::replace(m_strFilter.begin(), m_strFilter.end(), L'|', L'\0');
 
     m_ofn.lStructSize = sizeof m_ofn;
     m_ofn.hInstance = nullptr;
@@ -37,10 +37,10 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const cha
 
 INT_PTR CFileDialog::DoModal() {
     m_ofn.hwndOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);
     return chosen ? IDOK : IDCANCEL;
 }
 
 std::string CFileDialog::GetPathName() const {
-    return m_file.data();
+    return morvane::NarrowToUtf8(m_file.data());
 }

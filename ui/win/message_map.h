@@ -139,3 +139,11 @@ inline bool IsUpdateInRange(const CMessage& m, UINT first, UINT last) {
         OnEndSession(static_cast<BOOL>(m.wParam));          \
         return true;                                        \
     }
+
+// void OnDropFiles(HDROP hDropInfo): files dropped on a window that accepts
+// them; the handler ends the drop (DragFinish)
+#define ON_WM_DROPFILES()                                   \
+    if (m.message == WM_DROPFILES) {                        \
+        OnDropFiles(reinterpret_cast<HDROP>(m.wParam));     \
+        return true;                                        \
+    }

@@ -7,9 +7,13 @@ bool CWnd::ProcessMessage(CMessage&) {
 }
 
 std::string GetWindowTextString(HWND hWnd) {
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()))));
-    return text;
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hWnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hWnd, text.data(), static_cast<int>(text.size()))));
+    return morvane::NarrowToUtf8(text);
+}
+
+void SetWindowTextString(HWND hWnd, const std::string& text) {
+    ::SetWindowTextW(hWnd, morvane::WidenUtf8(text).c_str());
 }
 
 CMenu::~CMenu() {
@@ -18,6 +22,6 @@ CMenu::~CMenu() {
 }
 
 bool CMenu::LoadMenu(UINT nID) {
-    m_hMenu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nID));
+    m_hMenu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID));
     return m_hMenu != nullptr;
 }

@@ -1,11 +1,14 @@
 // Thin wrappers over window, control and menu handles, and the message
-// record a message map works on.
+// record a message map works on. Texts are UTF-8 here and wide (UTF-16) for
+// the system: this layer calls the W functions throughout.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+
+#include "win_path.h"
 
 // One message on its way through a message map.
 struct CMessage {
@@ -35,17 +38,19 @@ public:
     HWND m_hWnd = nullptr;
 };
 
-// The text of a window, as the system's ANSI code page spells it.
+// The text of a window, in UTF-8.
 std::string GetWindowTextString(HWND hWnd);
+// Sets the text of a window from UTF-8.
+void SetWindowTextString(HWND hWnd, const std::string& text);
 
 // A push button; it needs no behaviour of its own.
 class CButton : public CWnd {};
 
 class CProgressCtrl : public CWnd {
 public:
-    void SetRange32(int nLower, int nUpper) { ::SendMessageA(m_hWnd, PBM_SETRANGE32, nLower, nUpper); }
-    void SetStep(int nStep) { ::SendMessageA(m_hWnd, PBM_SETSTEP, nStep, 0); }
-    void SetPos(int nPos) { ::SendMessageA(m_hWnd, PBM_SETPOS, nPos, 0); }
+    void SetRange32(int nLower, int nUpper) { ::SendMessageW(m_hWnd, PBM_SETRANGE32, nLower, nUpper); }
+    void SetStep(int nStep) { ::SendMessageW(m_hWnd, PBM_SETSTEP, nStep, 0); }
+    void SetPos(int nPos) { ::SendMessageW(m_hWnd, PBM_SETPOS, nPos, 0); }
 };
 
 // Owns a menu. A window destroys its menu bar when it is destroyed, so the
