@@ -1,10 +1,17 @@
-# The harness of the end-to-end tests of morvane-cli, sourced by them: a
-# temporary work folder removed at exit, failures counted, and checks of a
-# run's exit status and output.
+# The harness of the end-to-end tests, sourced by them: a temporary work
+# folder removed at exit, failures counted, and checks of a run's exit
+# status and output.
 #
-#   morvane_cli_setup CLI [RUNNER]   the tool, and what runs it (a Windows
-#                                    build's wine script) or nothing
+#   test_setup NAME                  the work folder and the failure count
+#   morvane_cli_setup CLI [RUNNER]   the same for morvane-cli, and what runs
+#                                    it (a Windows build's wine script) or nothing
 #   finish                           exits 1 when any check failed
+
+test_setup() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-$1.XXXXXX")
+    trap 'rm -rf "$work"' EXIT
+    failures=0
+}
 
 morvane_cli_setup() {
     cli=$1
@@ -13,9 +20,7 @@ morvane_cli_setup() {
     # joins folder and name with '\'.
     separator=/
     [ -z "${2:-}" ] || separator='\'
-    work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-cli-test.XXXXXX")
-    trap 'rm -rf "$work"' EXIT
-    failures=0
+    test_setup cli-test
 }
 
 fail() {

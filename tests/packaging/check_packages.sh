@@ -5,20 +5,14 @@
 # Usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]
 # A Windows build folder that is missing or not built is skipped.
 set -u
+source "$(dirname "$0")/../cli/lib.sh"
 
 cpack=${1:?usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]}
 version=${2:?version}
 linux_build=${3:?Linux build folder}
 shift 3
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-packages.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+test_setup packages
 
 # package BUILD OUTPUT: runs CPack on a build tree into OUTPUT.
 package() {
@@ -107,9 +101,5 @@ for build in "$@"; do
     check_zip "$build"
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
 echo "checked: $(basename "$deb") $(basename "$tgz")"
-echo "all checks passed"
+finish
