@@ -1,6 +1,7 @@
 // The command-line parser on arbitrary arguments: the input is split at NUL
 // bytes into arguments. Whatever they are, the result is one consistent
-// command: a usage error says why, a job has sources and a folder.
+// command: a usage error says why, a job has sources and a folder, info has
+// containers and no folder, and only info reports as JSON.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -20,9 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const morvane::cli::CommandLine line = morvane::cli::ParseCommandLine(arguments);
     const bool job = line.action == Action::Encode || line.action == Action::Decode;
+    const bool info = line.action == Action::Info;
     if ((line.action == Action::UsageError) == line.error.empty()) std::abort();
-    if (job != !line.sources.empty()) std::abort();
+    if ((job || info) != !line.sources.empty()) std::abort();
     if (!job && !line.folder.empty()) std::abort();
+    if (line.json && !info) std::abort();
     // Every word given as a source is one of the arguments.
     for (const std::string& source : line.sources) {
         bool given = false;
