@@ -42,12 +42,27 @@ encode()  { "$@" "$cli" encode "$src" "$work/out"; }
 decode()  { "$@" "$cli" decode "$work/sample.~mq" "$work/dec"; }
 names=(copy table openssl_ctr encode decode)
 
+# Every run starts from the same state: no earlier write still being
+# flushed, and the memory last freed by a 1 MiB writer. What the previous
+# command left matters on a disk folder: after one that wrote 4 KiB at a time
+# (tr, openssl), the next writer of 1 GiB was seen to spend 2-3 times as long
+# in the kernel, whichever command it was.
+settle() {
+    dd if="$src" of="$work/settle.bin" bs=1M status=none
+    rm -f "$work/settle.bin"
+    sync
+}
+
 bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
     work=$(mktemp -d "$1/morvane-bench.XXXXXX")
     trap 'rm -rf "$work"' EXIT
     mkdir "$work/out" "$work/dec"
     src="$work/sample.bin"
-    head -c $((size_mib * 1048576)) /dev/urandom > "$src"
+    # Written in 1 MiB pieces, as the container below is: a file written in
+    # small pieces (head -c writes 4 KiB at a time) sits in the page cache in
+    # small pages, is slower to read back, and would handicap the commands
+    # that read it (encode, dd, tr) against the one that reads the container.
+    dd if=/dev/urandom of="$src" bs=1M count="$size_mib" iflag=fullblock status=none
     "$cli" encode "$src" "$work" > /dev/null  # the container to decode
     cat "$src" "$work/sample.~mq" > /dev/null  # both in the page cache
     local round i name n=${#names[@]}
@@ -58,7 +73,7 @@ bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
         for i in $(seq 0 $((n - 1))); do
             name=${names[$(((round + i) % n))]}
             rm -f "$work/copy.bin" "$work/tr.bin" "$work/aes.bin" "$work/out/"* "$work/dec/"*
-            sync  # start each run with no earlier write still being flushed
+            settle
             "$name" /usr/bin/time -f '%e %U %S' -o "$work/time" > /dev/null
             read -r wall user sys < "$work/time"
             echo "$wall" >> "$work/$name.wall"

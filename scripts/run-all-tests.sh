@@ -3,13 +3,15 @@
 # build/windows-x64) under its Wine, then the Linux tests, whose
 # cross-platform test uses the first of those Windows builds, then the Linux
 # tests under ASan+UBSan, the threaded ones under TSan and the fuzz corpus
-# replay of the libFuzzer build. Meant to run on
+# replay of the libFuzzer build, each suite on every core (tests that need
+# the display alone say so). Meant to run on
 # a display, usually the virtual one ./test starts, with the builds' prefixes
 # made. Every suite runs; the exit status is non-zero when any failed.
 # Usage: run-all-tests.sh ARCH...
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 source scripts/wine-env.sh
+export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
 
 stop_servers() {
   for arch in "$@"; do
