@@ -12,7 +12,7 @@
 set -euo pipefail
 
 packages=(
-  g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
+  g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest libgtest-dev
   clang-14 libclang-rt-14-dev
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth imagemagick xdotool
