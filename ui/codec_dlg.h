@@ -102,6 +102,7 @@ protected:
     BOOL m_bAutoDisableItems = TRUE;
     CMenu m_menu;
     BOOL m_bBusy = FALSE;
+    CTaskbarProgress m_taskbar;
 
 private:
     void SetButtonIcon(int nIDButton, UINT nIDIcon);
@@ -123,5 +124,4 @@ private:
     // The control that had the focus when the job disabled the controls.
     HWND m_hFocusBeforeJob = nullptr;
     bool m_bJobControlsDisabled = false;
-    CTaskbarProgress m_taskbar;
 };

@@ -91,11 +91,7 @@ void CCodecDlg::OnEditSelectAll() {
 // `condition` holds for it.
 void CCodecDlg::UpdateEditItem(CCmdUI* pCmdUI, bool (*condition)(HWND edit)) {
     if (pCmdUI == nullptr) return;
-    // One reading: the worker may change the flag meanwhile.
-    const BOOL busy = m_bBusy;
-    pCmdUI->Enable(busy == 0);
-    if (busy != 0) return;
-    const HWND edit = FocusedEdit();
+    const HWND edit = m_bBusy ? nullptr : FocusedEdit();
     pCmdUI->Enable(edit != nullptr && condition(edit));
 }
 

@@ -10,6 +10,13 @@ CTaskbarProgress::~CTaskbarProgress() {
     if (m_pTaskbar != nullptr) m_pTaskbar->Release();
 }
 
+void CTaskbarProgress::Attach(ITaskbarList3* taskbar) {
+    if (taskbar != nullptr) taskbar->AddRef();
+    if (m_pTaskbar != nullptr) m_pTaskbar->Release();
+    m_pTaskbar = taskbar;
+    m_bTried = true;
+}
+
 bool CTaskbarProgress::Connect(HWND window) {
     m_hWnd = window;
     if (!m_bTried) {

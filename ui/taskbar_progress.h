@@ -16,6 +16,10 @@ public:
     CTaskbarProgress& operator=(const CTaskbarProgress&) = delete;
     ~CTaskbarProgress();
 
+    // Shows the progress through `taskbar` instead of the system's, which
+    // is then never asked for (tests record what a job shows this way).
+    void Attach(ITaskbarList3* taskbar);
+
     // A job starts on `window`'s button: an empty normal bar out of `upper`.
     void Start(HWND window, std::uint32_t upper);
     void SetPos(std::uint32_t position);

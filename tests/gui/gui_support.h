@@ -72,6 +72,8 @@ public:
     static const std::vector<int> kJobControls;
 
     ControlStates States() const;
+    // The job's progress goes to `taskbar` instead of the system's button.
+    void UseTaskbar(ITaskbarList3* taskbar) { m_taskbar.Attach(taskbar); }
 
     void SetBusy(bool busy) override;
     void SetProgressPos(std::uint32_t position) override;
