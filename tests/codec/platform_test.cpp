@@ -8,13 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <vector>
 
 #ifdef _WIN32
@@ -35,21 +34,7 @@ constexpr std::size_t kStep = 4096;
 
 class PlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<unsigned> counter{0};
-        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-platform-" + std::to_string(std::random_device{}()) + "-" +
-                    std::to_string(ticks) + "-" + std::to_string(counter++));
-        ASSERT_TRUE(fs::create_directory(m_folder));
-    }
-
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
-    std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
+    std::string PathOf(const std::string& name) const { return m_temp / name; }
 
     void PutFile(const std::string& name, const std::string& content) const {
         std::ofstream out(m_folder / name, std::ios::binary);
@@ -64,15 +49,7 @@ protected:
 
     // Bytes that differ from block to block, so a block read twice or
     // skipped shows.
-    static std::vector<std::uint8_t> Pattern(std::size_t size) {
-        std::vector<std::uint8_t> data(size);
-        std::uint32_t state = 12345;
-        for (auto& byte : data) {
-            state = state * 1103515245u + 12345u;
-            byte = static_cast<std::uint8_t>(state >> 24);
-        }
-        return data;
-    }
+    static std::vector<std::uint8_t> Pattern(std::size_t size) { return test::PatternBytes(size); }
 
     // Writes `data` through CreateOutput in uneven pieces, one larger than
     // the buffer, and publishes it under `path`.
@@ -91,15 +68,11 @@ protected:
     }
 
     // Names in the folder, sorted.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_folder)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return test::ListNames(m_temp.Path()); }
 
     Platform& m_platform = SystemPlatform();
-    fs::path m_folder;
+    test::TempFolder m_temp;
+    const fs::path m_folder = test::FsPath(m_temp.Path());
 };
 
 TEST_F(PlatformTest, OpenSourceRefusesAnythingButAnExistingFile) {
