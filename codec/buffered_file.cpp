@@ -9,11 +9,15 @@ BufferedFile::Buffer BufferedFile::NewBuffer() {
     return Buffer(static_cast<std::uint8_t*>(::operator new[](kAllocated, kBufferAlignment)));
 }
 
-BufferedFile::BufferedFile(std::string path, bool output)
-    : m_path(std::move(path)), m_buffer(NewBuffer()), m_output(output) {}
+BufferedFile::BufferedFile(std::string path, bool output, std::unique_ptr<RawFile> raw)
+    : m_path(std::move(path)), m_raw(std::move(raw)), m_buffer(NewBuffer()), m_output(output) {}
+
+BufferedFile::~BufferedFile() {
+    CloseQuietly();
+}
 
 std::string BufferedFile::ErrorText(const char* what) {
-    return "An error occurred while " + std::string(what) + " \"" + m_path + "\": " + RawErrorText();
+    return "An error occurred while " + std::string(what) + " \"" + m_path + "\": " + m_raw->ErrorText();
 }
 
 void BufferedFile::Fail(const char* what) {
@@ -68,7 +72,7 @@ void BufferedFile::StartReadAhead() {
     m_otherCount = 0;
     m_transfer.Start([this] {
         std::size_t count = 0;
-        if (RawRead(m_other.get() + kSpare, kBufferSize, count))
+        if (m_raw->Read(m_other.get() + kSpare, kBufferSize, count))
             m_otherCount = count;
         else
             m_transferError = ErrorText("reading");
@@ -107,7 +111,7 @@ void BufferedFile::QueueWrite() {
     std::swap(m_buffer, m_other);
     m_end -= count;
     m_transfer.Start([this, count] {
-        if (!RawWrite(m_other.get(), count)) m_transferError = ErrorText("writing");
+        if (!m_raw->Write(m_other.get(), count)) m_transferError = ErrorText("writing");
     });
 }
 
@@ -117,7 +121,7 @@ void BufferedFile::Rewind() {
     m_transferError.clear();
     m_readingAhead = false;
     m_begin = m_end = 0;
-    if (!RawSeekStart()) Fail("seeking in");
+    if (!m_raw->SeekStart()) Fail("seeking in");
 }
 
 void BufferedFile::Close() {
@@ -131,12 +135,12 @@ void BufferedFile::Close() {
     std::string writeError;
     if (m_writing) {
         writeError = m_transferError;
-        if (writeError.empty() && m_end > 0 && !RawWrite(m_buffer.get(), m_end))
+        if (writeError.empty() && m_end > 0 && !m_raw->Write(m_buffer.get(), m_end))
             writeError = ErrorText("writing");
     }
     m_end = 0;
     m_transfer.Stop();
-    const bool closed = RawClose();
+    const bool closed = m_raw->Close();
     if (!writeError.empty()) throw FileError(writeError);
     if (!closed) Fail("closing");
 }
@@ -149,19 +153,19 @@ void BufferedFile::CloseQuietly() noexcept {
     m_transfer.Stop();
     if (!m_open) return;
     m_open = false;
-    RawClose();
+    m_raw->Close();
 }
 
 void BufferedFile::FlushWrites() {
     AwaitTransfer();
-    if (m_end > 0 && !RawWrite(m_buffer.get(), m_end)) Fail("writing");
+    if (m_end > 0 && !m_raw->Write(m_buffer.get(), m_end)) Fail("writing");
     m_end = 0;
 }
 
 PublishStatus BufferedFile::Publish(const std::string& path) {
     if (!m_output || !m_open || m_published) return PublishStatus::Failed;
     FlushWrites();
-    const PublishStatus status = RawPublish(path);
+    const PublishStatus status = m_raw->Publish(path);
     if (status != PublishStatus::Published) return status;
     m_published = true;
     m_path = path;
@@ -174,18 +178,22 @@ std::string BufferedFile::Discard() noexcept {
     m_transfer.Stop();
     if (m_open) {
         m_open = false;
-        RawClose();
+        m_raw->Close();
     }
     if (!m_output) return {};
     try {
-        return RawRemove();
+        return m_raw->Remove();
     } catch (...) {
         return m_path;
     }
 }
 
 std::int64_t BufferedFile::Length() {
-    return RawLength();
+    return m_raw->Length();
+}
+
+std::optional<std::uint32_t> BufferedFile::Permissions() {
+    return m_raw->Permissions();
 }
 
 }  // namespace morvane

@@ -1,6 +1,6 @@
 // A File that keeps its own buffers over a raw handle, so the job's
 // 4096-byte blocks cost no system call each. Each platform supplies the raw
-// operations.
+// handle (a RawFile).
 //
 // Both directions are double-buffered with a transfer thread: a reader gets
 // the next MiB read ahead while it consumes one, a writer fills one buffer
@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "platform.h"
@@ -24,11 +25,37 @@
 
 namespace morvane {
 
+// The raw handle under a BufferedFile, one kind per platform. Each
+// operation returns false on failure and leaves the cause for ErrorText.
+// Read and Write run on the transfer thread.
+class RawFile {
+public:
+    virtual ~RawFile() = default;
+    virtual bool Read(void* buffer, std::size_t size, std::size_t& count) = 0;
+    virtual bool Write(const void* data, std::size_t size) = 0;
+    virtual bool SeekStart() = 0;
+    virtual bool Close() = 0;
+    virtual std::int64_t Length() = 0;
+    virtual std::string ErrorText() = 0;
+    virtual std::optional<std::uint32_t> Permissions() { return std::nullopt; }
+    // An output's naming and removal. Publish runs with the handle open and
+    // everything written; Remove runs once the handle is closed and removes
+    // what is left under a name (the temporary, or the published file),
+    // returning its path when that fails.
+    virtual PublishStatus Publish(const std::string& /*path*/) { return PublishStatus::Failed; }
+    virtual std::string Remove() { return {}; }
+};
+
 // A source is read through it; an output (made with `output` true) is
 // written and then published or discarded.
-class BufferedFile : public OutputFile {
+class BufferedFile final : public OutputFile {
 public:
     static constexpr std::size_t kBufferSize = 1024 * 1024;
+
+    BufferedFile(std::string path, bool output, std::unique_ptr<RawFile> raw);
+    // Closes quietly: the transfer thread stops before the handle closes,
+    // and an output not yet published is discarded.
+    ~BufferedFile() override;
 
     std::size_t Read(void* buffer, std::size_t size) override;
     void Write(const void* data, std::size_t size) override;
@@ -36,35 +63,12 @@ public:
     // An output closed before it is published is discarded.
     void Close() override;
     std::int64_t Length() override;
+    std::optional<std::uint32_t> Permissions() override;
     std::span<const std::uint8_t> ReadSpan(std::size_t size) override;
     std::span<std::uint8_t> WriteSpan(std::size_t size) override;
     void CommitWrite(std::size_t count) override;
     PublishStatus Publish(const std::string& path) override;
     std::string Discard() noexcept override;
-
-protected:
-    BufferedFile(std::string path, bool output);
-    // Derived destructors call CloseQuietly: the raw handle is theirs, and
-    // the transfer thread must be gone before it is closed. An output not
-    // yet published is discarded.
-    void CloseQuietly() noexcept;
-    const std::string& Path() const { return m_path; }
-
-    // An output's naming and removal. RawPublish runs with the handle open
-    // and everything written; RawRemove runs once the handle is closed and
-    // removes what is left under a name (the temporary, or the published
-    // file), returning its path when that fails.
-    virtual PublishStatus RawPublish(const std::string& /*path*/) { return PublishStatus::Failed; }
-    virtual std::string RawRemove() { return {}; }
-
-    // Raw operations; each returns false on failure and leaves the cause
-    // for RawErrorText. Reads and writes run on the transfer thread.
-    virtual bool RawRead(void* buffer, std::size_t size, std::size_t& count) = 0;
-    virtual bool RawWrite(const void* data, std::size_t size) = 0;
-    virtual bool RawSeekStart() = 0;
-    virtual bool RawClose() = 0;
-    virtual std::int64_t RawLength() = 0;
-    virtual std::string RawErrorText() = 0;
 
 private:
     // The kernel copies to and from page-aligned memory much faster.
@@ -78,6 +82,7 @@ private:
     static constexpr std::size_t kSpare = kMaxSpan;
     static constexpr std::size_t kAllocated = kBufferSize + kSpare;
 
+    void CloseQuietly() noexcept;
     std::string ErrorText(const char* what);
     [[noreturn]] void Fail(const char* what);
     // Takes the buffer read ahead, with the `keep` unread bytes of the
@@ -92,6 +97,7 @@ private:
     void FlushWrites();
 
     std::string m_path;
+    std::unique_ptr<RawFile> m_raw;
     Buffer m_buffer;          // the caller's side: data to read, or to write
     Buffer m_other;           // the transfer's side: read ahead, or being written
     std::size_t m_begin = 0;  // next unread byte of m_buffer

@@ -45,14 +45,13 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
     return false;
 }
 
-class PosixFile final : public BufferedFile {
+class PosixFile final : public RawFile {
 public:
-    // A source.
-    PosixFile(std::string path, int fd) : BufferedFile(std::move(path), false), m_fd(fd) {}
-    // An output: unnamed when `temporaryPath` is empty.
-    PosixFile(std::string path, int fd, std::string temporaryPath)
-        : BufferedFile(std::move(path), true), m_fd(fd), m_temporaryPath(std::move(temporaryPath)) {}
-    ~PosixFile() override { CloseQuietly(); }
+    // A source, or an output: unnamed when `temporaryPath` is empty.
+    explicit PosixFile(int fd, std::string temporaryPath = {}) : m_fd(fd), m_temporaryPath(std::move(temporaryPath)) {}
+    ~PosixFile() override {
+        if (m_fd >= 0) ::close(m_fd);
+    }
 
     std::optional<std::uint32_t> Permissions() override {
         struct stat info {};
@@ -60,8 +59,7 @@ public:
         return static_cast<std::uint32_t>(info.st_mode & 0777);
     }
 
-private:
-    bool RawRead(void* buffer, std::size_t size, std::size_t& count) override {
+    bool Read(void* buffer, std::size_t size, std::size_t& count) override {
         for (;;) {
             const ssize_t got = ::read(m_fd, buffer, size);
             if (got >= 0) {
@@ -72,7 +70,7 @@ private:
         }
     }
 
-    bool RawWrite(const void* data, std::size_t size) override {
+    bool Write(const void* data, std::size_t size) override {
         const auto* p = static_cast<const char*>(data);
         while (size > 0) {
             const ssize_t put = ::write(m_fd, p, size);
@@ -92,22 +90,22 @@ private:
         return true;
     }
 
-    bool RawSeekStart() override { return ::lseek(m_fd, 0, SEEK_SET) == 0 || Failed(); }
+    bool SeekStart() override { return ::lseek(m_fd, 0, SEEK_SET) == 0 || Failed(); }
 
-    bool RawClose() override {
+    bool Close() override {
         const int fd = m_fd;
         m_fd = -1;
         return fd < 0 || ::close(fd) == 0 || Failed();
     }
 
-    std::int64_t RawLength() override {
+    std::int64_t Length() override {
         struct stat info {};
         return ::fstat(m_fd, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
     }
 
-    std::string RawErrorText() override { return std::strerror(m_errno); }
+    std::string ErrorText() override { return std::strerror(m_errno); }
 
-    PublishStatus RawPublish(const std::string& path) override {
+    PublishStatus Publish(const std::string& path) override {
         bool done = false;
         if (m_temporaryPath.empty()) {
             // Named through the descriptor's entry in /proc, which needs no
@@ -125,7 +123,7 @@ private:
         return errno == EEXIST ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
 
-    std::string RawRemove() override {
+    std::string Remove() override {
         for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
             if (name->empty()) continue;
             if (::unlink(name->c_str()) != 0 && errno != ENOENT) return *name;
@@ -134,6 +132,7 @@ private:
         return {};
     }
 
+private:
     bool Failed() {
         m_errno = errno;
         return false;
@@ -171,7 +170,7 @@ public:
             ::close(fd);
             return nullptr;
         }
-        return std::make_unique<PosixFile>(path, fd);
+        return std::make_unique<BufferedFile>(path, false, std::make_unique<PosixFile>(fd));
     }
 
     bool ProbeName(const std::string& path) override {
@@ -205,7 +204,7 @@ public:
         if (fd < 0) return {CreateStatus::Failed, nullptr};
         // The source's bits, never wider: the output is as private as it.
         if (permissions) ::fchmod(fd, *permissions & 0777);
-        return {CreateStatus::Created, std::make_unique<PosixFile>(path, fd, temporaryPath)};
+        return {CreateStatus::Created, std::make_unique<BufferedFile>(path, true, std::make_unique<PosixFile>(fd, temporaryPath))};
     }
 
     PathParts SplitPath(const std::string& path) override {

@@ -40,18 +40,17 @@ bool MarkForDeletion(HANDLE handle, bool mark) {
     return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
-class Win32File final : public BufferedFile {
+class Win32File final : public RawFile {
 public:
-    // A source.
-    Win32File(std::string path, HANDLE handle) : BufferedFile(std::move(path), false), m_hFile(handle) {}
-    // An output under its temporary name, marked for deletion or not.
-    Win32File(std::string path, HANDLE handle, std::string temporaryPath, bool marked)
-        : BufferedFile(std::move(path), true), m_hFile(handle), m_temporaryPath(std::move(temporaryPath)),
-          m_bMarked(marked) {}
-    ~Win32File() override { CloseQuietly(); }
+    // A source, or an output under its temporary name, marked for deletion
+    // or not.
+    explicit Win32File(HANDLE handle, std::string temporaryPath = {}, bool marked = false)
+        : m_hFile(handle), m_temporaryPath(std::move(temporaryPath)), m_bMarked(marked) {}
+    ~Win32File() override {
+        if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
+    }
 
-private:
-    bool RawRead(void* buffer, std::size_t size, std::size_t& count) override {
+    bool Read(void* buffer, std::size_t size, std::size_t& count) override {
         // ReadFile takes a DWORD count; the buffer is far smaller anyway.
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
         DWORD got = 0;
@@ -60,7 +59,7 @@ private:
         return true;
     }
 
-    bool RawWrite(const void* data, std::size_t size) override {
+    bool Write(const void* data, std::size_t size) override {
         const auto* p = static_cast<const char*>(data);
         while (size > 0) {
             const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
@@ -77,25 +76,25 @@ private:
         return true;
     }
 
-    bool RawSeekStart() override {
+    bool SeekStart() override {
         LARGE_INTEGER start{};
         return SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN) || Failed();
     }
 
-    bool RawClose() override {
+    bool Close() override {
         const HANDLE handle = m_hFile;
         m_hFile = INVALID_HANDLE_VALUE;
         return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) || Failed();
     }
 
-    std::int64_t RawLength() override {
+    std::int64_t Length() override {
         LARGE_INTEGER size{};
         return GetFileSizeEx(m_hFile, &size) ? static_cast<std::int64_t>(size.QuadPart) : -1;
     }
 
-    std::string RawErrorText() override { return SystemErrorText(m_error); }
+    std::string ErrorText() override { return SystemErrorText(m_error); }
 
-    PublishStatus RawPublish(const std::string& path) override {
+    PublishStatus Publish(const std::string& path) override {
         if (m_bMarked && !MarkForDeletion(m_hFile, false)) return PublishStatus::Failed;
         // Renamed by name: our handle shares deletion, which a rename needs.
         if (MoveFileExW(FileSystemPath(m_temporaryPath).c_str(), FileSystemPath(path).c_str(), 0)) {
@@ -111,7 +110,7 @@ private:
         return taken ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
 
-    std::string RawRemove() override {
+    std::string Remove() override {
         // A marked temporary went with its handle.
         for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
             if (name->empty()) continue;
@@ -121,6 +120,7 @@ private:
         return {};
     }
 
+private:
     bool Failed() {
         m_error = GetLastError();
         return false;
@@ -158,7 +158,7 @@ public:
             CloseHandle(handle);
             return nullptr;
         }
-        return std::make_unique<Win32File>(path, handle);
+        return std::make_unique<BufferedFile>(path, false, std::make_unique<Win32File>(handle));
     }
 
     bool ProbeName(const std::string& path) override {
@@ -188,7 +188,7 @@ public:
             }
             // Where the mark is refused, the temporary is deleted by name.
             const bool marked = MarkForDeletion(handle, true);
-            return {CreateStatus::Created, std::make_unique<Win32File>(path, handle, temporaryPath, marked)};
+            return {CreateStatus::Created, std::make_unique<BufferedFile>(path, true, std::make_unique<Win32File>(handle, temporaryPath, marked))};
         }
         return {CreateStatus::Failed, nullptr};
     }

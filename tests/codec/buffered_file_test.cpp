@@ -10,11 +10,10 @@
 namespace morvane {
 namespace {
 
-class MemoryFile final : public BufferedFile {
+// The raw layer's record, and the failures a test switches on.
+class MemoryRaw final : public RawFile {
 public:
-    explicit MemoryFile(std::vector<std::uint8_t> content = {}, bool output = false)
-        : BufferedFile("mem/file.bin", output), content(std::move(content)) {}
-    ~MemoryFile() override { CloseQuietly(); }
+    explicit MemoryRaw(std::vector<std::uint8_t> initial) : content(std::move(initial)) {}
 
     std::vector<std::uint8_t> content;
     std::size_t readPosition = 0;
@@ -31,17 +30,16 @@ public:
     std::size_t sizeAtPublish = 0;
     int rawRemoves = 0;
 
-private:
-    PublishStatus RawPublish(const std::string& path) override {
+    PublishStatus Publish(const std::string& path) override {
         publishedAs = path;
         sizeAtPublish = content.size();
         return PublishStatus::Published;
     }
-    std::string RawRemove() override {
+    std::string Remove() override {
         ++rawRemoves;
         return {};
     }
-    bool RawRead(void* buffer, std::size_t size, std::size_t& count) override {
+    bool Read(void* buffer, std::size_t size, std::size_t& count) override {
         if (failRead || (failReadsFrom >= 0 && rawReads >= failReadsFrom)) {
             ++rawReads;
             return false;
@@ -53,7 +51,7 @@ private:
         readPosition += count;
         return true;
     }
-    bool RawWrite(const void* data, std::size_t size) override {
+    bool Write(const void* data, std::size_t size) override {
         ++rawWrites;
         writeSizes.push_back(size);
         if (failWrite) return false;
@@ -61,16 +59,30 @@ private:
         content.insert(content.end(), bytes, bytes + size);
         return true;
     }
-    bool RawSeekStart() override {
+    bool SeekStart() override {
         readPosition = 0;
         return true;
     }
-    bool RawClose() override {
+    bool Close() override {
         ++rawCloses;
         return !failClose;
     }
-    std::int64_t RawLength() override { return static_cast<std::int64_t>(content.size()); }
-    std::string RawErrorText() override { return "No space left on device"; }
+    std::int64_t Length() override { return static_cast<std::int64_t>(content.size()); }
+    std::string ErrorText() override { return "No space left on device"; }
+};
+
+// A BufferedFile on a MemoryRaw, whose record stays readable while the file
+// lives.
+struct MemoryFile {
+    explicit MemoryFile(std::vector<std::uint8_t> content = {}, bool output = false)
+        : MemoryFile(output, std::make_unique<MemoryRaw>(std::move(content))) {}
+
+    MemoryRaw& raw;
+    BufferedFile file;
+
+private:
+    MemoryFile(bool output, std::unique_ptr<MemoryRaw> owned)
+        : raw(*owned), file("mem/file.bin", output, std::move(owned)) {}
 };
 
 std::vector<std::uint8_t> Numbered(std::size_t size) {
@@ -84,29 +96,29 @@ TEST(BufferedFile, SmallBlocksCostFewRawCalls) {
     const auto data = Numbered(size);
     MemoryFile output;
     for (std::size_t done = 0; done < size; done += 4096)
-        output.Write(data.data() + done, std::min<std::size_t>(4096, size - done));
-    output.Close();
-    EXPECT_EQ(output.content, data);
-    EXPECT_EQ(output.rawWrites, 3);
+        output.file.Write(data.data() + done, std::min<std::size_t>(4096, size - done));
+    output.file.Close();
+    EXPECT_EQ(output.raw.content, data);
+    EXPECT_EQ(output.raw.rawWrites, 3);
 
     MemoryFile source(data);
     std::vector<std::uint8_t> back(size + 10);
     std::size_t got = 0;
-    for (std::size_t n = 4096; n == 4096; got += n) n = source.Read(back.data() + got, 4096);
+    for (std::size_t n = 4096; n == 4096; got += n) n = source.file.Read(back.data() + got, 4096);
     back.resize(got);
     EXPECT_EQ(back, data);
-    EXPECT_EQ(source.rawReads, 4) << "three buffers and the empty read at the end";
+    EXPECT_EQ(source.raw.rawReads, 4) << "three buffers and the empty read at the end";
 }
 
 TEST(BufferedFile, OutputIsNamedOnlyOnceEverythingIsWritten) {
     const auto data = Numbered(BufferedFile::kBufferSize + 100);
     MemoryFile output({}, true);
-    output.Write(data.data(), data.size());
-    EXPECT_EQ(output.Publish("mem/final.bin"), PublishStatus::Published);
-    EXPECT_EQ(output.publishedAs, "mem/final.bin");
-    EXPECT_EQ(output.sizeAtPublish, data.size());
-    EXPECT_EQ(output.rawCloses, 1) << "closed once published";
-    EXPECT_EQ(output.rawRemoves, 0);
+    output.file.Write(data.data(), data.size());
+    EXPECT_EQ(output.file.Publish("mem/final.bin"), PublishStatus::Published);
+    EXPECT_EQ(output.raw.publishedAs, "mem/final.bin");
+    EXPECT_EQ(output.raw.sizeAtPublish, data.size());
+    EXPECT_EQ(output.raw.rawCloses, 1) << "closed once published";
+    EXPECT_EQ(output.raw.rawRemoves, 0);
 }
 
 TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
@@ -115,59 +127,59 @@ TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
         void (*end)(MemoryFile&);
     };
     const Case cases[] = {
-        {"closed", [](MemoryFile& f) { f.Close(); }},
-        {"discarded", [](MemoryFile& f) { EXPECT_EQ(f.Discard(), ""); }},
+        {"closed", [](MemoryFile& f) { f.file.Close(); }},
+        {"discarded", [](MemoryFile& f) { EXPECT_EQ(f.file.Discard(), ""); }},
     };
     for (const Case& c : cases) {
         MemoryFile output({}, true);
-        output.Write("abc", 3);
+        output.file.Write("abc", 3);
         c.end(output);
-        EXPECT_EQ(output.rawCloses, 1) << c.how;
-        EXPECT_EQ(output.rawRemoves, 1) << c.how;
-        EXPECT_EQ(output.publishedAs, "") << c.how;
+        EXPECT_EQ(output.raw.rawCloses, 1) << c.how;
+        EXPECT_EQ(output.raw.rawRemoves, 1) << c.how;
+        EXPECT_EQ(output.raw.publishedAs, "") << c.how;
     }
 }
 
 TEST(BufferedFile, FailedFlushAtCloseStillClosesTheHandle) {
     MemoryFile output;
-    output.Write("abc", 3);
-    output.failWrite = true;
+    output.file.Write("abc", 3);
+    output.raw.failWrite = true;
     try {
-        output.Close();
+        output.file.Close();
         FAIL() << "the failed flush went unreported";
     } catch (const FileError& error) {
         EXPECT_STREQ(error.what(), "An error occurred while writing \"mem/file.bin\": No space left on device");
     }
-    EXPECT_EQ(output.rawCloses, 1);
-    EXPECT_NO_THROW(output.Close());
-    EXPECT_EQ(output.rawCloses, 1);
+    EXPECT_EQ(output.raw.rawCloses, 1);
+    EXPECT_NO_THROW(output.file.Close());
+    EXPECT_EQ(output.raw.rawCloses, 1);
 }
 
 TEST(BufferedFile, RawFailuresRaiseWithPathAndCause) {
     MemoryFile source(Numbered(100));
-    source.failRead = true;
+    source.raw.failRead = true;
     std::uint8_t buffer[10];
-    EXPECT_THROW(source.Read(buffer, sizeof buffer), FileError);
+    EXPECT_THROW(source.file.Read(buffer, sizeof buffer), FileError);
 
     // A full buffer is written in the background: its failure is raised by
     // the next write once the writer has finished, and by Close at the latest.
     MemoryFile full;
-    full.failWrite = true;
+    full.raw.failWrite = true;
     const auto big = Numbered(BufferedFile::kBufferSize + 1);
-    full.Write(big.data(), big.size());
-    EXPECT_THROW(full.Write(big.data(), big.size()), FileError);
-    EXPECT_THROW(full.Close(), FileError);
+    full.file.Write(big.data(), big.size());
+    EXPECT_THROW(full.file.Write(big.data(), big.size()), FileError);
+    EXPECT_THROW(full.file.Close(), FileError);
 
     MemoryFile fullAtClose;
-    fullAtClose.failWrite = true;
-    fullAtClose.Write(big.data(), big.size());
-    EXPECT_THROW(fullAtClose.Close(), FileError);
-    EXPECT_EQ(fullAtClose.rawCloses, 1);
+    fullAtClose.raw.failWrite = true;
+    fullAtClose.file.Write(big.data(), big.size());
+    EXPECT_THROW(fullAtClose.file.Close(), FileError);
+    EXPECT_EQ(fullAtClose.raw.rawCloses, 1);
 
     MemoryFile closing;
-    closing.failClose = true;
+    closing.raw.failClose = true;
     try {
-        closing.Close();
+        closing.file.Close();
         FAIL() << "the failed close went unreported";
     } catch (const FileError& error) {
         EXPECT_STREQ(error.what(), "An error occurred while closing \"mem/file.bin\": No space left on device");
@@ -180,17 +192,17 @@ TEST(BufferedFile, RawFailuresRaiseWithPathAndCause) {
 TEST(BufferedFile, FailedReadAheadIsRaisedByTheReadThatNeedsIt) {
     const auto data = Numbered(BufferedFile::kBufferSize + 5000);
     MemoryFile source(data);
-    source.failReadsFrom = 1;
+    source.raw.failReadsFrom = 1;
     std::vector<std::uint8_t> block(4096);
     std::size_t got = 0;
     for (; got + block.size() <= BufferedFile::kBufferSize; got += block.size())
-        ASSERT_EQ(source.Read(block.data(), block.size()), block.size()) << got;
-    EXPECT_THROW(source.Read(block.data(), block.size()), FileError);
+        ASSERT_EQ(source.file.Read(block.data(), block.size()), block.size()) << got;
+    EXPECT_THROW(source.file.Read(block.data(), block.size()), FileError);
 
-    source.failReadsFrom = -1;
-    source.Rewind();
+    source.raw.failReadsFrom = -1;
+    source.file.Rewind();
     std::vector<std::uint8_t> back(data.size() + 1);
-    EXPECT_EQ(source.Read(back.data(), back.size()), data.size());
+    EXPECT_EQ(source.file.Read(back.data(), back.size()), data.size());
     back.resize(data.size());
     EXPECT_EQ(back, data);
 }
@@ -210,9 +222,9 @@ TEST_P(BufferedFileSpans, ReadSpansAreWholeBlocksAcrossBuffers) {
     const auto data = Numbered(param.length);
     MemoryFile source(data);
     std::vector<std::uint8_t> back(param.lead);
-    ASSERT_EQ(source.Read(back.data(), param.lead), param.lead);
+    ASSERT_EQ(source.file.Read(back.data(), param.lead), param.lead);
     for (;;) {
-        const auto span = source.ReadSpan(4096);
+        const auto span = source.file.ReadSpan(4096);
         back.insert(back.end(), span.begin(), span.end());
         if (span.size() < 4096) {
             EXPECT_EQ(back.size(), param.length) << "a short span before the end";
@@ -220,29 +232,29 @@ TEST_P(BufferedFileSpans, ReadSpansAreWholeBlocksAcrossBuffers) {
         }
     }
     EXPECT_EQ(back, data);
-    EXPECT_TRUE(source.ReadSpan(4096).empty());
+    EXPECT_TRUE(source.file.ReadSpan(4096).empty());
     const std::size_t buffers = (param.length + BufferedFile::kBufferSize - 1) / BufferedFile::kBufferSize;
-    EXPECT_EQ(source.rawReads, static_cast<int>(buffers) + 1) << "each MiB read once, then the empty read";
+    EXPECT_EQ(source.raw.rawReads, static_cast<int>(buffers) + 1) << "each MiB read once, then the empty read";
 }
 
 TEST_P(BufferedFileSpans, WriteSpansGoOutInWholeMiBs) {
     const SpanCase& param = GetParam();
     const auto data = Numbered(param.length);
     MemoryFile output;
-    output.Write(data.data(), param.lead);
+    output.file.Write(data.data(), param.lead);
     for (std::size_t done = param.lead; done < param.length;) {
         const std::size_t count = std::min<std::size_t>(4096, param.length - done);
-        const auto room = output.WriteSpan(count);
+        const auto room = output.file.WriteSpan(count);
         ASSERT_EQ(room.size(), count);
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(done), count, room.begin());
-        output.CommitWrite(count);
+        output.file.CommitWrite(count);
         done += count;
     }
-    output.Close();
-    EXPECT_EQ(output.content, data);
-    ASSERT_FALSE(output.writeSizes.empty());
-    for (std::size_t i = 0; i + 1 < output.writeSizes.size(); ++i)
-        EXPECT_EQ(output.writeSizes[i], BufferedFile::kBufferSize) << "write " << i;
+    output.file.Close();
+    EXPECT_EQ(output.raw.content, data);
+    ASSERT_FALSE(output.raw.writeSizes.empty());
+    for (std::size_t i = 0; i + 1 < output.raw.writeSizes.size(); ++i)
+        EXPECT_EQ(output.raw.writeSizes[i], BufferedFile::kBufferSize) << "write " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -257,21 +269,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BufferedFile, SpansMixWithReadAndWrite) {
     const auto data = Numbered(BufferedFile::kBufferSize + 9000);
     MemoryFile output;
-    output.Write(data.data(), BufferedFile::kBufferSize - 1);
-    auto room = output.WriteSpan(4096);
+    output.file.Write(data.data(), BufferedFile::kBufferSize - 1);
+    auto room = output.file.WriteSpan(4096);
     std::copy_n(data.begin() + BufferedFile::kBufferSize - 1, 4096, room.begin());
-    output.CommitWrite(100);  // only what is committed counts
-    output.Write(data.data() + BufferedFile::kBufferSize + 99, data.size() - BufferedFile::kBufferSize - 99);
-    output.Close();
-    EXPECT_EQ(output.content, data);
+    output.file.CommitWrite(100);  // only what is committed counts
+    output.file.Write(data.data() + BufferedFile::kBufferSize + 99, data.size() - BufferedFile::kBufferSize - 99);
+    output.file.Close();
+    EXPECT_EQ(output.raw.content, data);
 
     MemoryFile source(data);
     std::vector<std::uint8_t> back(BufferedFile::kBufferSize - 10);
-    source.Read(back.data(), back.size());
-    const auto span = source.ReadSpan(4096);
+    source.file.Read(back.data(), back.size());
+    const auto span = source.file.ReadSpan(4096);
     back.insert(back.end(), span.begin(), span.end());
     std::vector<std::uint8_t> rest(data.size());
-    rest.resize(source.Read(rest.data(), rest.size()));
+    rest.resize(source.file.Read(rest.data(), rest.size()));
     back.insert(back.end(), rest.begin(), rest.end());
     EXPECT_EQ(back, data);
 }
@@ -280,33 +292,33 @@ TEST(BufferedFile, SpansMixWithReadAndWrite) {
 // spans before it do not.
 TEST(BufferedFile, FailedReadAheadIsRaisedByTheSpanThatNeedsIt) {
     MemoryFile source(Numbered(2 * BufferedFile::kBufferSize));
-    source.failReadsFrom = 1;
+    source.raw.failReadsFrom = 1;
     std::vector<std::uint8_t> lead(545);
-    source.Read(lead.data(), lead.size());
+    source.file.Read(lead.data(), lead.size());
     std::size_t position = lead.size();
     for (; position + 4096 <= BufferedFile::kBufferSize; position += 4096)
-        ASSERT_EQ(source.ReadSpan(4096).size(), 4096u) << position;
-    EXPECT_THROW(source.ReadSpan(4096), FileError);
+        ASSERT_EQ(source.file.ReadSpan(4096).size(), 4096u) << position;
+    EXPECT_THROW(source.file.ReadSpan(4096), FileError);
 }
 
 TEST(BufferedFile, FailedWriteIsRaisedByALaterSpanOrClose) {
     MemoryFile output;
-    output.failWrite = true;
+    output.raw.failWrite = true;
     for (std::size_t done = 0; done < BufferedFile::kBufferSize; done += 4096) {
-        output.WriteSpan(4096);
-        output.CommitWrite(4096);
+        output.file.WriteSpan(4096);
+        output.file.CommitWrite(4096);
     }
     // The full buffer goes out with the next span; its failure surfaces at
     // the span after the writer has finished, or at Close.
-    output.WriteSpan(4096);
-    output.CommitWrite(4096);
+    output.file.WriteSpan(4096);
+    output.file.CommitWrite(4096);
     EXPECT_THROW(
         for (int i = 0; i < 1000; ++i) {
-            output.WriteSpan(BufferedFile::kBufferSize >= 4096 ? 4096 : 1);
-            output.CommitWrite(4096);
+            output.file.WriteSpan(BufferedFile::kBufferSize >= 4096 ? 4096 : 1);
+            output.file.CommitWrite(4096);
         },
         FileError);
-    EXPECT_THROW(output.Close(), FileError);
+    EXPECT_THROW(output.file.Close(), FileError);
 }
 
 }  // namespace
