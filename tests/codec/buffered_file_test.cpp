@@ -29,6 +29,9 @@ public:
     std::string publishedAs;
     std::size_t sizeAtPublish = 0;
     int rawRemoves = 0;
+    // Where writes, the close and removals are logged in their order, when
+    // the log has to outlive the file.
+    std::vector<std::string>* log = nullptr;
 
     PublishStatus Publish(const std::string& path) override {
         publishedAs = path;
@@ -37,6 +40,7 @@ public:
     }
     std::string Remove() override {
         ++rawRemoves;
+        if (log != nullptr) log->push_back("remove");
         return {};
     }
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
@@ -54,6 +58,7 @@ public:
     bool Write(const void* data, std::size_t size) override {
         ++rawWrites;
         writeSizes.push_back(size);
+        if (log != nullptr) log->push_back("write");
         if (failWrite) return false;
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         content.insert(content.end(), bytes, bytes + size);
@@ -65,6 +70,7 @@ public:
     }
     bool Close() override {
         ++rawCloses;
+        if (log != nullptr) log->push_back("close");
         return !failClose;
     }
     std::int64_t Length() override { return static_cast<std::int64_t>(content.size()); }
@@ -138,6 +144,19 @@ TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
         EXPECT_EQ(output.raw.rawRemoves, 1) << c.how;
         EXPECT_EQ(output.raw.publishedAs, "") << c.how;
     }
+}
+
+// A file given up mid-write ends itself: its last write is finished before
+// the handle closes, and the output, never published, is removed.
+TEST(BufferedFile, DroppedOutputFinishesItsWriteThenClosesAndIsRemoved) {
+    std::vector<std::string> log;
+    {
+        MemoryFile output({}, true);
+        output.raw.log = &log;
+        const auto data = Numbered(BufferedFile::kBufferSize + 10);
+        output.file.Write(data.data(), data.size());  // the first MiB goes out in the background
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"write", "close", "remove"}));
 }
 
 TEST(BufferedFile, FailedFlushAtCloseStillClosesTheHandle) {
