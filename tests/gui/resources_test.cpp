@@ -283,7 +283,7 @@ TEST_F(ResourcesTest, Manifest) {
     // The program and the common controls it asks for are of the build's own
     // architecture; Windows refuses a manifest of another.
     const std::string architecture =
-        std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"";
+        sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
     std::size_t count = 0;
     for (std::size_t at = text.find("processorArchitecture="); at != std::string::npos;
          at = text.find("processorArchitecture=", at + 1)) {
