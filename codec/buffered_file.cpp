@@ -13,7 +13,11 @@ BufferedFile::BufferedFile(std::string path, bool output, std::unique_ptr<RawFil
     : m_path(std::move(path)), m_raw(std::move(raw)), m_buffer(NewBuffer()), m_output(output) {}
 
 BufferedFile::~BufferedFile() {
-    CloseQuietly();
+    // An output not yet published goes; anything else is only closed.
+    if (m_output && !m_published)
+        Discard();
+    else
+        StopAndClose();
 }
 
 std::string BufferedFile::ErrorText(const char* what) {
@@ -145,11 +149,7 @@ void BufferedFile::Close() {
     if (!closed) Fail("closing");
 }
 
-void BufferedFile::CloseQuietly() noexcept {
-    if (m_output && !m_published) {
-        Discard();
-        return;
-    }
+void BufferedFile::StopAndClose() noexcept {
     m_transfer.Stop();
     if (!m_open) return;
     m_open = false;
@@ -175,11 +175,7 @@ PublishStatus BufferedFile::Publish(const std::string& path) {
 }
 
 std::string BufferedFile::Discard() noexcept {
-    m_transfer.Stop();
-    if (m_open) {
-        m_open = false;
-        m_raw->Close();
-    }
+    StopAndClose();
     if (!m_output) return {};
     try {
         return m_raw->Remove();

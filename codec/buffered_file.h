@@ -82,7 +82,9 @@ private:
     static constexpr std::size_t kSpare = kMaxSpan;
     static constexpr std::size_t kAllocated = kBufferSize + kSpare;
 
-    void CloseQuietly() noexcept;
+    // The transfer thread stops before the handle closes, which it may be
+    // using; a closed handle is left alone.
+    void StopAndClose() noexcept;
     std::string ErrorText(const char* what);
     [[noreturn]] void Fail(const char* what);
     // Takes the buffer read ahead, with the `keep` unread bytes of the

@@ -36,10 +36,7 @@ protected:
     }
     // Presses the action button on the fields as they are and waits for the
     // worker to return.
-    void RunJob() {
-        Click(Dlg(), IDOK);
-        ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
-    }
+    void RunJob() { ASSERT_TRUE(dlg.PressActionAndWait()); }
     void RunJob(const std::string& source, const std::string& folder) {
         Type(source, folder);
         RunJob();

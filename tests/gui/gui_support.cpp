@@ -157,6 +157,17 @@ CRecordingCodecDlg::ControlStates CRecordingCodecDlg::States() const {
     return states;
 }
 
+bool CRecordingCodecDlg::PressActionAndWait() {
+    Click(m_hWnd, IDOK);
+    return PumpUntil([&] { return !IsWorkerAlive(); });
+}
+
+bool CRecordingCodecDlg::RunJob(const std::string& source, const std::string& folder) {
+    SetControlText(m_hWnd, IDC_SOURCE_PATH, source);
+    SetControlText(m_hWnd, IDC_TARGET_FOLDER, folder);
+    return PressActionAndWait();
+}
+
 void CRecordingCodecDlg::SetBusy(bool busy) {
     CCodecDlg::SetBusy(busy);
     if (!busy) return;

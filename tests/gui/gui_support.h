@@ -72,6 +72,11 @@ public:
     static const std::vector<int> kJobControls;
 
     ControlStates States() const;
+    // Presses the action button on the fields as they are and waits until
+    // the job's worker has returned; false when it has not within 30 s.
+    bool PressActionAndWait();
+    // The same after typing the two paths.
+    bool RunJob(const std::string& source, const std::string& folder);
     // The job's progress goes to `taskbar` instead of the system's button.
     void UseTaskbar(ITaskbarList3* taskbar) { m_taskbar.Attach(taskbar); }
 

@@ -19,12 +19,9 @@ protected:
 
     // Starts a job on the two paths and waits until its worker has returned.
     void RunJob(const std::string& source, const std::string& folder) {
-        SetControlText(Dlg(), IDC_SOURCE_PATH, source);
-        SetControlText(Dlg(), IDC_TARGET_FOLDER, folder);
         dlg.positions.clear();
         dlg.duringWork.clear();
-        Click(Dlg(), IDOK);
-        ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
+        ASSERT_TRUE(dlg.RunJob(source, folder));
     }
 
     void ExpectFinishedWithFullBar() {

@@ -93,13 +93,6 @@ protected:
         EXPECT_EQ(taskbar->references, 1) << "the dialog keeps a reference it took";
     }
 
-    void RunJob(const std::string& source, const std::string& folder) {
-        SetControlText(dlg.m_hWnd, IDC_SOURCE_PATH, source);
-        SetControlText(dlg.m_hWnd, IDC_TARGET_FOLDER, folder);
-        Click(dlg.m_hWnd, IDOK);
-        ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
-    }
-
     test::TempFolder temp;
     DialogWatcher watcher;
     CRecordingCodecDlg dlg;
@@ -108,7 +101,7 @@ protected:
 
 TEST_F(TaskbarTest, BarFollowsAJobThatWorksAndIsGoneAtItsEnd) {
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
-    RunJob(temp / "data.bin", temp.MakeFolder("out"));
+    ASSERT_TRUE(dlg.RunJob(temp / "data.bin", temp.MakeFolder("out")));
     EXPECT_TRUE(watcher.TakeTexts().empty());
     EXPECT_TRUE(taskbar->boxes.empty());
 
@@ -133,7 +126,7 @@ TEST_F(TaskbarTest, BarFollowsAJobThatWorksAndIsGoneAtItsEnd) {
 TEST_F(TaskbarTest, FailureIsRedWhileItsMessageShowsAndGoneAfter) {
     // Refused by the frame (below 1 MiB) before any progress: a full red bar.
     test::WriteBytes(temp / "small.bin", test::PatternBytes(1000));
-    RunJob(temp / "small.bin", temp.Path());
+    ASSERT_TRUE(dlg.RunJob(temp / "small.bin", temp.Path()));
     for (auto& seen : watcher.TakeSeen()) taskbar->boxes.push_back(std::move(seen));
     ASSERT_EQ(taskbar->boxes.size(), 1u) << "one message";
 
