@@ -87,7 +87,7 @@ void BufferedFile::Write(const void* data, std::size_t size) {
     m_writing = true;
     const auto* in = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
-        if (m_end >= kBufferSize) QueueWrite();
+        if (m_end >= kBufferSize) WriteFullBuffer();
         const std::size_t take = std::min(size, kBufferSize - m_end);
         std::memcpy(m_buffer.get() + m_end, in, take);
         m_end += take;
@@ -98,7 +98,7 @@ void BufferedFile::Write(const void* data, std::size_t size) {
 
 std::span<std::uint8_t> BufferedFile::WriteSpan(std::size_t size) {
     m_writing = true;
-    if (m_end >= kBufferSize) QueueWrite();
+    if (m_end >= kBufferSize) WriteFullBuffer();
     return {m_buffer.get() + m_end, std::min(size, kMaxSpan)};
 }
 
@@ -106,17 +106,12 @@ void BufferedFile::CommitWrite(std::size_t count) {
     m_end += count;
 }
 
-void BufferedFile::QueueWrite() {
-    AwaitTransfer();
-    if (!m_other) m_other = NewBuffer();
-    // Only the MiB goes out; what spans wrote past it starts the next buffer.
+void BufferedFile::WriteFullBuffer() {
+    // Only the MiB goes out; what spans wrote past it starts the buffer again.
     const std::size_t count = std::min(m_end, kBufferSize);
-    std::memcpy(m_other.get(), m_buffer.get() + count, m_end - count);
-    std::swap(m_buffer, m_other);
+    if (!m_raw->Write(m_buffer.get(), count)) Fail("writing");
+    std::memcpy(m_buffer.get(), m_buffer.get() + count, m_end - count);
     m_end -= count;
-    m_transfer.Start([this, count] {
-        if (!m_raw->Write(m_other.get(), count)) m_transferError = ErrorText("writing");
-    });
 }
 
 void BufferedFile::Rewind() {
@@ -135,13 +130,8 @@ void BufferedFile::Close() {
     }
     if (!m_open) return;
     m_open = false;
-    m_transfer.Wait();
     std::string writeError;
-    if (m_writing) {
-        writeError = m_transferError;
-        if (writeError.empty() && m_end > 0 && !m_raw->Write(m_buffer.get(), m_end))
-            writeError = ErrorText("writing");
-    }
+    if (m_writing && m_end > 0 && !m_raw->Write(m_buffer.get(), m_end)) writeError = ErrorText("writing");
     m_end = 0;
     m_transfer.Stop();
     const bool closed = m_raw->Close();
@@ -157,7 +147,6 @@ void BufferedFile::StopAndClose() noexcept {
 }
 
 void BufferedFile::FlushWrites() {
-    AwaitTransfer();
     if (m_end > 0 && !m_raw->Write(m_buffer.get(), m_end)) Fail("writing");
     m_end = 0;
 }

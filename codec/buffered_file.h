@@ -2,16 +2,19 @@
 // 4096-byte blocks cost no system call each. Each platform supplies the raw
 // handle (a RawFile).
 //
-// Both directions are double-buffered with a transfer thread: a reader gets
-// the next MiB read ahead while it consumes one, a writer fills one buffer
-// while the other is written, so the kernel's copies overlap the caller's
-// work. A read error is raised by the Read that needs the data; a failed
-// write by the next Write or by Close.
+// A reader is double-buffered with a transfer thread, which reads the next
+// MiB ahead while the caller consumes one, so the kernel's copy overlaps the
+// caller's work; a read error is raised by the Read that needs the data. A
+// writer writes each full MiB itself, on the caller's thread, which has just
+// made the data: the kernel then copies it from this core's cache. Handed
+// to another thread, every line of it crossed between cores, and on a
+// two-core machine that cost more than the overlap won. A failed write is
+// raised by the Write or span that needed the room, or by Close.
 //
 // The spans point into these buffers. Each buffer has a block's worth of
 // spare room, so a span never breaks at a buffer's end: a reader's unread
 // tail goes before the next MiB read ahead, a writer's overflow past the MiB
-// moves to the start of the next buffer (under 4 KiB copied per MiB). Every
+// moves back to the start of its buffer (under 4 KiB copied per MiB). Every
 // raw write but the last is exactly one MiB.
 #pragma once
 
@@ -91,17 +94,17 @@ private:
     // current one moved before it; false at the end of the file.
     bool Refill(std::size_t keep = 0);
     void StartReadAhead();
-    // Hands the filled buffer to the transfer thread.
-    void QueueWrite();
+    // Writes out the full MiB; raises its failure.
+    void WriteFullBuffer();
     // Waits for the transfer; raises the error of a failed one.
     void AwaitTransfer();
-    // Writes out everything buffered; raises the first failure.
+    // Writes out everything buffered; raises its failure.
     void FlushWrites();
 
     std::string m_path;
     std::unique_ptr<RawFile> m_raw;
     Buffer m_buffer;          // the caller's side: data to read, or to write
-    Buffer m_other;           // the transfer's side: read ahead, or being written
+    Buffer m_other;           // a reader's next MiB, being read ahead
     std::size_t m_begin = 0;  // next unread byte of m_buffer
     std::size_t m_end = 0;    // end of the data in m_buffer
     bool m_writing = false;

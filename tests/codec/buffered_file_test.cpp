@@ -146,15 +146,15 @@ TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
     }
 }
 
-// A file given up mid-write ends itself: its last write is finished before
-// the handle closes, and the output, never published, is removed.
-TEST(BufferedFile, DroppedOutputFinishesItsWriteThenClosesAndIsRemoved) {
+// A file given up mid-write ends itself: the handle closes, then the output,
+// never published, is removed.
+TEST(BufferedFile, DroppedOutputClosesThenIsRemoved) {
     std::vector<std::string> log;
     {
         MemoryFile output({}, true);
         output.raw.log = &log;
         const auto data = Numbered(BufferedFile::kBufferSize + 10);
-        output.file.Write(data.data(), data.size());  // the first MiB goes out in the background
+        output.file.Write(data.data(), data.size());  // the first MiB goes out
     }
     EXPECT_EQ(log, (std::vector<std::string>{"write", "close", "remove"}));
 }
@@ -180,20 +180,20 @@ TEST(BufferedFile, RawFailuresRaiseWithPathAndCause) {
     std::uint8_t buffer[10];
     EXPECT_THROW(source.file.Read(buffer, sizeof buffer), FileError);
 
-    // A full buffer is written in the background: its failure is raised by
-    // the next write once the writer has finished, and by Close at the latest.
-    MemoryFile full;
-    full.raw.failWrite = true;
+    // A full buffer is written by the write that needs room after it; what
+    // fits is written by Close.
     const auto big = Numbered(BufferedFile::kBufferSize + 1);
-    full.file.Write(big.data(), big.size());
-    EXPECT_THROW(full.file.Write(big.data(), big.size()), FileError);
-    EXPECT_THROW(full.file.Close(), FileError);
+    MemoryFile overflowing;
+    overflowing.raw.failWrite = true;
+    EXPECT_THROW(overflowing.file.Write(big.data(), big.size()), FileError);
+    EXPECT_THROW(overflowing.file.Close(), FileError);
+    EXPECT_EQ(overflowing.raw.rawCloses, 1);
 
-    MemoryFile fullAtClose;
-    fullAtClose.raw.failWrite = true;
-    fullAtClose.file.Write(big.data(), big.size());
-    EXPECT_THROW(fullAtClose.file.Close(), FileError);
-    EXPECT_EQ(fullAtClose.raw.rawCloses, 1);
+    MemoryFile fitting;
+    fitting.raw.failWrite = true;
+    fitting.file.Write(big.data(), BufferedFile::kBufferSize);
+    EXPECT_THROW(fitting.file.Close(), FileError);
+    EXPECT_EQ(fitting.raw.rawCloses, 1);
 
     MemoryFile closing;
     closing.raw.failClose = true;
@@ -320,24 +320,17 @@ TEST(BufferedFile, FailedReadAheadIsRaisedByTheSpanThatNeedsIt) {
     EXPECT_THROW(source.file.ReadSpan(4096), FileError);
 }
 
-TEST(BufferedFile, FailedWriteIsRaisedByALaterSpanOrClose) {
+TEST(BufferedFile, FailedWriteIsRaisedByTheSpanThatNeedsRoomThenByClose) {
     MemoryFile output;
     output.raw.failWrite = true;
     for (std::size_t done = 0; done < BufferedFile::kBufferSize; done += 4096) {
         output.file.WriteSpan(4096);
         output.file.CommitWrite(4096);
     }
-    // The full buffer goes out with the next span; its failure surfaces at
-    // the span after the writer has finished, or at Close.
-    output.file.WriteSpan(4096);
-    output.file.CommitWrite(4096);
-    EXPECT_THROW(
-        for (int i = 0; i < 1000; ++i) {
-            output.file.WriteSpan(BufferedFile::kBufferSize >= 4096 ? 4096 : 1);
-            output.file.CommitWrite(4096);
-        },
-        FileError);
+    EXPECT_EQ(output.raw.rawWrites, 0) << "nothing goes out before the MiB is full";
+    EXPECT_THROW(output.file.WriteSpan(4096), FileError);
     EXPECT_THROW(output.file.Close(), FileError);
+    EXPECT_EQ(output.raw.rawCloses, 1);
 }
 
 }  // namespace
