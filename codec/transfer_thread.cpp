@@ -2,11 +2,16 @@
 
 namespace morvane {
 
+// Each side notifies after letting the mutex go, so the thread it wakes
+// does not at once block on that mutex: a system call fewer on each side
+// per task.
 void TransferThread::Start(std::function<void()> task) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_task; });
-    m_task = std::move(task);
-    if (!m_thread.joinable()) m_thread = std::thread(&TransferThread::Loop, this);
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_task; });
+        m_task = std::move(task);
+        if (!m_thread.joinable()) m_thread = std::thread(&TransferThread::Loop, this);
+    }
     m_changed.notify_all();
 }
 
@@ -33,7 +38,10 @@ void TransferThread::Loop() {
         m_task();
         lock.lock();
         m_task = nullptr;
+        // Stop joins this thread, so the object outlives the notification.
+        lock.unlock();
         m_changed.notify_all();
+        lock.lock();
     }
 }
 
