@@ -30,7 +30,7 @@ namespace morvane {
 
 // The raw handle under a BufferedFile, one kind per platform. Each
 // operation returns false on failure and leaves the cause for ErrorText.
-// Read and Write run on the transfer thread.
+// Read runs on the transfer thread, everything else on the caller's.
 class RawFile {
 public:
     virtual ~RawFile() = default;
