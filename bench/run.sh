@@ -12,6 +12,7 @@
 # MORVANE_KERNEL forces a kernel. Needs a Linux build (cmake --preset linux
 # && cmake --build --preset linux), GNU time (/usr/bin/time), bc and openssl.
 set -euo pipefail
+TIMEFORMAT='%3R %3U %3S'
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=${MORVANE_CLI:-$root/build/linux/cli/morvane-cli}
@@ -32,7 +33,7 @@ ratio() { echo "$1 / $2" | bc -l; }
 
 # Each command writes a new file; the one of the previous run is removed,
 # and the disk brought up to date, before the clock starts. Each runs under
-# the command given as its arguments (the timer).
+# the command given as its arguments, if any.
 copy()    { "$@" dd if="$src" of="$work/copy.bin" bs=1M status=none; }
 table()   { "$@" tr "$identity" "$permuted" < "$src" > "$work/tr.bin"; }
 openssl_ctr() {
@@ -75,7 +76,9 @@ bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
             name=${names[$(((round + i) % n))]}
             rm -f "$work/copy.bin" "$work/tr.bin" "$work/aes.bin" "$work/out/"* "$work/dec/"*
             settle
-            "$name" /usr/bin/time -f '%e %U %S' -o "$work/time" > /dev/null
+            # Bash's own timer gives milliseconds; GNU time's wall clock
+            # gives hundredths, too coarse for jobs of 0.15 s.
+            { time "$name" > /dev/null 2> "$work/err"; } 2> "$work/time"
             read -r wall user sys < "$work/time"
             echo "$wall" >> "$work/$name.wall"
             echo "$user" >> "$work/$name.user"

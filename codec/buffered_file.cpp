@@ -5,12 +5,12 @@
 
 namespace morvane {
 
-BufferedFile::Buffer BufferedFile::NewBuffer() {
-    return Buffer(static_cast<std::uint8_t*>(::operator new[](kAllocated, kBufferAlignment)));
-}
-
 BufferedFile::BufferedFile(std::string path, bool output, std::unique_ptr<RawFile> raw)
-    : m_path(std::move(path)), m_raw(std::move(raw)), m_buffer(NewBuffer()), m_output(output) {}
+    : m_path(std::move(path)), m_raw(std::move(raw)),
+      m_memory(output ? kAllocated : 2 * kAllocated),
+      m_buffer(m_memory.Data()),
+      m_other(output ? nullptr : m_memory.Data() + kAllocated),
+      m_output(output) {}
 
 BufferedFile::~BufferedFile() {
     // An output not yet published goes; anything else is only closed.
@@ -39,7 +39,7 @@ std::size_t BufferedFile::Read(void* buffer, std::size_t size) {
     while (done < size) {
         if (m_begin == m_end && !Refill()) break;
         const std::size_t take = std::min(size - done, m_end - m_begin);
-        std::memcpy(out + done, m_buffer.get() + m_begin, take);
+        std::memcpy(out + done, m_buffer + m_begin, take);
         m_begin += take;
         done += take;
     }
@@ -52,7 +52,7 @@ bool BufferedFile::Refill(std::size_t keep) {
     // At the end nothing more is read: later calls find the same empty read.
     if (m_otherCount == 0) return false;
     // Data is read ahead after the spare room, which takes the kept tail.
-    std::memcpy(m_other.get() + kSpare - keep, m_buffer.get() + m_end - keep, keep);
+    std::memcpy(m_other + kSpare - keep, m_buffer + m_end - keep, keep);
     std::swap(m_buffer, m_other);
     m_begin = kSpare - keep;
     m_end = kSpare + m_otherCount;
@@ -65,18 +65,17 @@ std::span<const std::uint8_t> BufferedFile::ReadSpan(std::size_t size) {
     while (m_end - m_begin < size && Refill(m_end - m_begin)) {
     }
     const std::size_t take = std::min(size, m_end - m_begin);
-    const std::uint8_t* data = m_buffer.get() + m_begin;
+    const std::uint8_t* data = m_buffer + m_begin;
     m_begin += take;
     return {data, take};
 }
 
 void BufferedFile::StartReadAhead() {
-    if (!m_other) m_other = NewBuffer();
     m_readingAhead = true;
     m_otherCount = 0;
     m_transfer.Start([this] {
         std::size_t count = 0;
-        if (m_raw->Read(m_other.get() + kSpare, kBufferSize, count))
+        if (m_raw->Read(m_other + kSpare, kBufferSize, count))
             m_otherCount = count;
         else
             m_transferError = ErrorText("reading");
@@ -89,7 +88,7 @@ void BufferedFile::Write(const void* data, std::size_t size) {
     while (size > 0) {
         if (m_end >= kBufferSize) WriteFullBuffer();
         const std::size_t take = std::min(size, kBufferSize - m_end);
-        std::memcpy(m_buffer.get() + m_end, in, take);
+        std::memcpy(m_buffer + m_end, in, take);
         m_end += take;
         in += take;
         size -= take;
@@ -99,7 +98,7 @@ void BufferedFile::Write(const void* data, std::size_t size) {
 std::span<std::uint8_t> BufferedFile::WriteSpan(std::size_t size) {
     m_writing = true;
     if (m_end >= kBufferSize) WriteFullBuffer();
-    return {m_buffer.get() + m_end, std::min(size, kMaxSpan)};
+    return {m_buffer + m_end, std::min(size, kMaxSpan)};
 }
 
 void BufferedFile::CommitWrite(std::size_t count) {
@@ -109,8 +108,8 @@ void BufferedFile::CommitWrite(std::size_t count) {
 void BufferedFile::WriteFullBuffer() {
     // Only the MiB goes out; what spans wrote past it starts the buffer again.
     const std::size_t count = std::min(m_end, kBufferSize);
-    if (!m_raw->Write(m_buffer.get(), count)) Fail("writing");
-    std::memcpy(m_buffer.get(), m_buffer.get() + count, m_end - count);
+    if (!m_raw->Write(m_buffer, count)) Fail("writing");
+    std::memcpy(m_buffer, m_buffer + count, m_end - count);
     m_end -= count;
 }
 
@@ -131,7 +130,7 @@ void BufferedFile::Close() {
     if (!m_open) return;
     m_open = false;
     std::string writeError;
-    if (m_writing && m_end > 0 && !m_raw->Write(m_buffer.get(), m_end)) writeError = ErrorText("writing");
+    if (m_writing && m_end > 0 && !m_raw->Write(m_buffer, m_end)) writeError = ErrorText("writing");
     m_end = 0;
     m_transfer.Stop();
     const bool closed = m_raw->Close();
@@ -147,7 +146,7 @@ void BufferedFile::StopAndClose() noexcept {
 }
 
 void BufferedFile::FlushWrites() {
-    if (m_end > 0 && !m_raw->Write(m_buffer.get(), m_end)) Fail("writing");
+    if (m_end > 0 && !m_raw->Write(m_buffer, m_end)) Fail("writing");
     m_end = 0;
 }
 

@@ -19,10 +19,10 @@
 #pragma once
 
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 
+#include "buffer_memory.h"
 #include "platform.h"
 #include "transfer_thread.h"
 
@@ -74,15 +74,10 @@ public:
     std::string Discard() noexcept override;
 
 private:
-    // The kernel copies to and from page-aligned memory much faster.
-    static constexpr std::align_val_t kBufferAlignment{4096};
-    struct AlignedDelete {
-        void operator()(std::uint8_t* p) const { ::operator delete[](p, kBufferAlignment); }
-    };
-    using Buffer = std::unique_ptr<std::uint8_t[], AlignedDelete>;
-    static Buffer NewBuffer();
     // Reading: the spare room before the data; writing: after it.
     static constexpr std::size_t kSpare = kMaxSpan;
+    // Whole pages: the kernel copies to and from page-aligned memory much
+    // faster.
     static constexpr std::size_t kAllocated = kBufferSize + kSpare;
 
     // The transfer thread stops before the handle closes, which it may be
@@ -103,8 +98,10 @@ private:
 
     std::string m_path;
     std::unique_ptr<RawFile> m_raw;
-    Buffer m_buffer;          // the caller's side: data to read, or to write
-    Buffer m_other;           // a reader's next MiB, being read ahead
+    // A reader's two buffers are one region, an output's one buffer another.
+    BufferMemory m_memory;
+    std::uint8_t* m_buffer;   // the caller's side: data to read, or to write
+    std::uint8_t* m_other;    // a reader's next MiB, being read ahead
     std::size_t m_begin = 0;  // next unread byte of m_buffer
     std::size_t m_end = 0;    // end of the data in m_buffer
     bool m_writing = false;
