@@ -18,6 +18,20 @@
 #endif
 
 namespace morvane {
+
+#ifdef MORVANE_BUFFERS_ON_HEAP
+
+BufferMemory::BufferMemory(std::size_t size)
+    : m_mapping(::operator new[](size, std::align_val_t{4096})), m_mappingSize(size) {
+    m_data = static_cast<std::uint8_t*>(m_mapping);
+}
+
+BufferMemory::~BufferMemory() {
+    ::operator delete[](m_mapping, std::align_val_t{4096});
+}
+
+#else
+
 namespace {
 
 constexpr std::size_t kPage = 4096;
@@ -30,9 +44,6 @@ constexpr std::uintptr_t RoundUp(std::uintptr_t value, std::uintptr_t unit) {
 }  // namespace
 
 BufferMemory::BufferMemory(std::size_t size) {
-#ifdef MORVANE_BUFFERS_ON_HEAP
-    m_data = static_cast<std::uint8_t*>(::operator new[](size, std::align_val_t{kPage}));
-#else
     size = RoundUp(size, kPage);
     // A huge page's worth of slack lets the region start on a huge page.
     const std::size_t slack = size >= kHugePage ? kHugePage : 0;
@@ -51,15 +62,12 @@ BufferMemory::BufferMemory(std::size_t size) {
     ::madvise(m_mapping, size, MADV_POPULATE_WRITE);
 #endif
     m_data = static_cast<std::uint8_t*>(m_mapping);
-#endif
 }
 
 BufferMemory::~BufferMemory() {
-#ifdef MORVANE_BUFFERS_ON_HEAP
-    ::operator delete[](m_data, std::align_val_t{kPage});
-#else
     ::munmap(m_mapping, m_mappingSize);
-#endif
 }
+
+#endif
 
 }  // namespace morvane
