@@ -10,6 +10,12 @@
 #include <random>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+
 namespace morvane {
 namespace {
 
@@ -59,6 +65,63 @@ TEST_P(KernelTest, EncodesAndDecodesEveryByteValue) {
     for (std::size_t i = 0; i < kBlockSize; ++i) ASSERT_EQ(stored[kBlockSize - 1 - i], key[input[i]]) << i;
     BlockTransform(inverse, GetParam()).Apply(stored.data(), restored.data(), kBlockSize);
     EXPECT_EQ(restored, input);
+}
+
+// Pages that can be read, between two that cannot: a read past either end
+// faults.
+class GuardedPages {
+public:
+    static constexpr std::size_t kPage = 4096;
+    explicit GuardedPages(std::size_t pages) : m_size((pages + 2) * kPage) {
+#ifdef _WIN32
+        m_base = static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, m_size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        ::VirtualProtect(m_base, kPage, PAGE_NOACCESS, &old);
+        ::VirtualProtect(m_base + m_size - kPage, kPage, PAGE_NOACCESS, &old);
+#else
+        m_base = static_cast<std::uint8_t*>(
+            ::mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        ::mprotect(m_base, kPage, PROT_NONE);
+        ::mprotect(m_base + m_size - kPage, kPage, PROT_NONE);
+#endif
+    }
+    ~GuardedPages() {
+#ifdef _WIN32
+        ::VirtualFree(m_base, 0, MEM_RELEASE);
+#else
+        ::munmap(m_base, m_size);
+#endif
+    }
+    std::uint8_t* Begin() const { return m_base + kPage; }
+    std::uint8_t* End() const { return m_base + m_size - kPage; }
+
+private:
+    std::size_t m_size;
+    std::uint8_t* m_base;
+};
+
+// A kernel may read whole cache lines around its input, never past them:
+// input that starts a page's first line or ends its last is read without a
+// fault, from every offset within a line.
+TEST_P(KernelTest, ReadsNoPageBeyondTheInput) {
+    std::mt19937 random(11u);
+    const StoredKey key = RandomKey(random);
+    const BlockTransform transform(key, GetParam());
+    GuardedPages pages(2);
+    for (std::size_t i = 0; pages.Begin() + i < pages.End(); ++i) pages.Begin()[i] = static_cast<std::uint8_t>(random());
+    std::vector<std::uint8_t> expected(kBlockSize), actual(kBlockSize);
+    for (const std::size_t size : {std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{200}, kBlockSize}) {
+        for (std::size_t offset = 0; offset < 64; ++offset) {
+            const std::uint8_t* const starts[] = {pages.Begin() + offset, pages.End() - size - offset};
+            for (const std::uint8_t* input : starts) {
+                TransformBlock(input, expected.data(), size, key);
+                transform.Apply(input, actual.data(), size);
+                ASSERT_TRUE(std::equal(actual.begin(), actual.begin() + static_cast<std::ptrdiff_t>(size),
+                                       expected.begin()))
+                    << KernelName(GetParam()) << ", size " << size << ", offset " << offset;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKernels, KernelTest, ::testing::ValuesIn(kAllKernels),
