@@ -33,7 +33,9 @@ summary=()
 suite() {
   local preset=$1 log failed
   shift
-  if "$@" ctest --preset "$preset"; then return 0; fi
+  # A failure's own output is shown at once: a test that passes when run
+  # again leaves no other trace of why it failed.
+  if "$@" ctest --preset "$preset" --output-on-failure; then return 0; fi
   log=build/$preset/Testing/Temporary/LastTestsFailed.log
   failed=$(cut -d: -f2- "$log" 2>/dev/null | tr '\n' ' ')
   echo "run-all-tests: $preset: running again on its own: $failed"
