@@ -150,7 +150,10 @@ const std::vector<int> CRecordingCodecDlg::kJobControls = {IDC_SOURCE_PATH,   ID
 
 CRecordingCodecDlg::ControlStates CRecordingCodecDlg::States() const {
     ControlStates states;
-    for (const int id : kJobControls) states.enabled.push_back(::IsWindowEnabled(GetDlgItem(id)));
+    for (const int id : kJobControls) {
+        states.enabled.push_back(::IsWindowEnabled(GetDlgItem(id)));
+        states.visible.push_back(::IsWindowVisible(GetDlgItem(id)));
+    }
     const UINT close = ::GetMenuState(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
     states.closeItemGrayed = (close & MF_GRAYED) != 0;
     states.busy = IsBusy();

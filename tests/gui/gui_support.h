@@ -66,6 +66,7 @@ class CRecordingCodecDlg : public CCodecDlg {
 public:
     struct ControlStates {
         std::vector<BOOL> enabled;  // the six job controls
+        std::vector<BOOL> visible;  // the same: holding off their redrawing must not hide them
         bool closeItemGrayed = false;
         BOOL busy = FALSE;
     };

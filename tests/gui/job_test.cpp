@@ -36,10 +36,12 @@ protected:
         ASSERT_EQ(dlg.duringWork.size(), 1u);
         const auto& during = dlg.duringWork[0];
         EXPECT_EQ(during.enabled, std::vector<BOOL>(6, FALSE));
+        EXPECT_EQ(during.visible, std::vector<BOOL>(6, TRUE));
         EXPECT_TRUE(during.closeItemGrayed);
         EXPECT_EQ(during.busy, TRUE);
         const auto after = dlg.States();
         EXPECT_EQ(after.enabled, std::vector<BOOL>(6, TRUE));
+        EXPECT_EQ(after.visible, std::vector<BOOL>(6, TRUE));
         EXPECT_FALSE(after.closeItemGrayed);
         EXPECT_EQ(after.busy, FALSE);
     }
