@@ -21,8 +21,7 @@ namespace morvane {
 
 #ifdef MORVANE_BUFFERS_ON_HEAP
 
-BufferMemory::BufferMemory(std::size_t size)
-    : m_mapping(::operator new[](size, std::align_val_t{4096})), m_mappingSize(size) {
+BufferMemory::BufferMemory(std::size_t size) : m_mapping(::operator new[](size, std::align_val_t{4096})) {
     m_data = static_cast<std::uint8_t*>(m_mapping);
 }
 

@@ -11,7 +11,6 @@ namespace morvane {
 BufferMemory::BufferMemory(std::size_t size) {
     m_mapping = ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (m_mapping == nullptr) throw std::bad_alloc();
-    m_mappingSize = size;
     m_data = static_cast<std::uint8_t*>(m_mapping);
 }
 

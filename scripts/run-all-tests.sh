@@ -28,21 +28,22 @@ trap 'stop_servers "$@"' EXIT
 
 status=0
 summary=()
+# The tests of PRESET's last run that failed, on one line.
+failed_tests() { cut -d: -f2- "build/$1/Testing/Temporary/LastTestsFailed.log" 2>/dev/null | tr '\n' ' '; }
 # suite PRESET [COMMAND...]: one preset's tests, started through COMMAND
 # (env, setarch) if given; a failed test runs once more on its own.
 suite() {
-  local preset=$1 log failed
+  local preset=$1 failed
   shift
   # A failure's own output is shown at once: a test that passes when run
   # again leaves no other trace of why it failed.
   if "$@" ctest --preset "$preset" --output-on-failure; then return 0; fi
-  log=build/$preset/Testing/Temporary/LastTestsFailed.log
-  failed=$(cut -d: -f2- "$log" 2>/dev/null | tr '\n' ' ')
+  failed=$(failed_tests "$preset")
   echo "run-all-tests: $preset: running again on its own: $failed"
   if CTEST_PARALLEL_LEVEL=1 "$@" ctest --preset "$preset" --rerun-failed --output-on-failure; then
     summary+=("$preset: failed once, passed when run again: $failed")
   else
-    failed=$(cut -d: -f2- "$log" 2>/dev/null | tr '\n' ' ')
+    failed=$(failed_tests "$preset")
     summary+=("$preset: FAILED twice: $failed")
     status=1
   fi
