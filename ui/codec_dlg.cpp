@@ -147,6 +147,7 @@ void CCodecDlg::OnOK() {
     auto request = std::make_unique<morvane::JobRequest>();
     request->sourcePath = m_strSourcePath;
     request->targetFolder = m_strTargetFolder;
+    request->platform = m_pJobPlatform;
     m_bBusy = FALSE;
     m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
                                    std::move(request));
@@ -161,7 +162,7 @@ void CCodecDlg::OnCancel() {
 }
 
 bool CCodecDlg::IsWorkerAlive() const {
-    return m_pJobRelay && !m_pJobRelay->Finished();
+    return m_pJobRelay && !m_pJobRelay->Settled();
 }
 
 void CCodecDlg::OnDestroy() {
@@ -180,8 +181,8 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
     EnableJobControls(true);
 }
 
-LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM lParam) {
-    CJobRelay::RunCall(lParam, m_pJobRelay.get(), *this);
+LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
+    CJobRelay::RunCalls(m_pJobRelay.get(), *this);
     return 0;
 }
 

@@ -35,7 +35,8 @@ public:
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
-    // True from a job's start until its worker has returned.
+    // True from a job's start until its worker has returned and this dialog
+    // has carried out all the job asked of it.
     bool IsWorkerAlive() const;
     // The latest job's relay; it outlives the dialog while its worker runs.
     std::shared_ptr<const CJobRelay> JobRelay() const { return m_pJobRelay; }
@@ -103,6 +104,9 @@ protected:
     CMenu m_menu;
     BOOL m_bBusy = FALSE;
     CTaskbarProgress m_taskbar;
+    // Where the jobs reach the file system; null: the system. Tests hold a
+    // job at a point of their choosing through it.
+    morvane::Platform* m_pJobPlatform = nullptr;
 
 private:
     void SetButtonIcon(int nIDButton, UINT nIDIcon);

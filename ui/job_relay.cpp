@@ -1,6 +1,7 @@
 #include "job_relay.h"
 
 #include <thread>
+#include <utility>
 
 CJobRelay::CJobRelay(HWND hDialog)
     : m_hDialog(hDialog), m_hFinished(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -28,30 +29,45 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
     return relay;
 }
 
-void CJobRelay::RunCall(LPARAM call, const CJobRelay* current, morvane::JobHost& dialog) {
-    const Call* forwarded = reinterpret_cast<const Call*>(call);
-    if (forwarded != nullptr && forwarded->relay == current && current->HasWindow()) (*forwarded->run)(dialog);
+void CJobRelay::RunCalls(CJobRelay* current, morvane::JobHost& dialog) {
+    if (current == nullptr) return;
+    for (;;) {
+        Call call;
+        {
+            std::lock_guard lock(current->m_mutex);
+            if (current->m_hDialog == nullptr || current->m_calls.empty()) return;
+            call = std::move(current->m_calls.front());
+            current->m_calls.pop_front();
+        }
+        // Outside the lock: a message box runs a message loop of its own.
+        call(dialog);
+        {
+            std::lock_guard lock(current->m_mutex);
+            ++current->m_nDone;
+        }
+        current->m_carriedOut.notify_all();
+    }
 }
 
 void CJobRelay::Detach() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_hDialog = nullptr;
+        m_calls.clear();
+    }
+    m_carriedOut.notify_all();
+}
+
+bool CJobRelay::Settled() const {
     std::lock_guard lock(m_mutex);
-    m_hDialog = nullptr;
+    return m_bFinished && (m_hDialog == nullptr || m_nDone == m_nQueued);
 }
 
 bool CJobRelay::WaitUntilFinished(DWORD milliseconds) const {
+    if (m_hFinished != nullptr) return ::WaitForSingleObject(m_hFinished, milliseconds) == WAIT_OBJECT_0;
     const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        if (m_bFinished) return true;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline || m_hFinished == nullptr) return false;
-        const DWORD woke = ::MsgWaitForMultipleObjects(1, &m_hFinished, FALSE, static_cast<DWORD>(deadline - now),
-                                                       QS_SENDMESSAGE);
-        if (woke == WAIT_OBJECT_0) return true;
-        if (woke != WAIT_OBJECT_0 + 1) return m_bFinished;
-        // Peeking delivers the calls sent to this thread, and only those.
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    while (!m_bFinished && ::GetTickCount64() < deadline) ::Sleep(1);
+    return m_bFinished;
 }
 
 bool CJobRelay::HasWindow() const {
@@ -63,34 +79,57 @@ HWND CJobRelay::Dialog() const {
     return m_hDialog;
 }
 
-void CJobRelay::Forward(const std::function<void(morvane::JobHost&)>& run) {
-    // Never sent under the lock: the dialog's thread takes it to detach.
-    const HWND dialog = Dialog();
-    if (dialog == nullptr) return;
-    const Call call{this, &run};
-    ::SendMessageW(dialog, WM_JOB_HOST_CALL, 0, reinterpret_cast<LPARAM>(&call));
+std::uint64_t CJobRelay::Queue(Call call) {
+    HWND dialog = nullptr;
+    bool wake = false;
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_hDialog == nullptr) return 0;
+        dialog = m_hDialog;
+        // The dialog's thread takes calls until none is left, so only a call
+        // into an empty queue needs to wake it.
+        wake = m_calls.empty();
+        m_calls.push_back(std::move(call));
+        ticket = ++m_nQueued;
+    }
+    // A dialog that cannot be reached is as good as gone.
+    if (wake && !::PostMessageW(dialog, WM_JOB_HOST_CALL, 0, 0)) Detach();
+    return ticket;
+}
+
+void CJobRelay::Post(Call call) {
+    Queue(std::move(call));
+}
+
+void CJobRelay::Send(Call call) {
+    const std::uint64_t ticket = Queue(std::move(call));
+    if (ticket == 0) return;
+    std::unique_lock lock(m_mutex);
+    m_carriedOut.wait(lock, [&] { return m_hDialog == nullptr || m_nDone >= ticket; });
 }
 
 void CJobRelay::SetBusy(bool busy) {
     if (!busy) FlushProgress();
-    Forward([busy](morvane::JobHost& dialog) { dialog.SetBusy(busy); });
+    Post([busy](morvane::JobHost& dialog) { dialog.SetBusy(busy); });
 }
 
 void CJobRelay::EnableJobControls(bool enable) {
     if (enable) FlushProgress();
-    Forward([enable](morvane::JobHost& dialog) { dialog.EnableJobControls(enable); });
+    Post([enable](morvane::JobHost& dialog) { dialog.EnableJobControls(enable); });
 }
 
 // The range starts the transfer of the data, so the timer starts with it.
 void CJobRelay::SetProgressRange(std::uint32_t upper) {
-    Forward([this, upper](morvane::JobHost& dialog) {
+    Post([this, upper](morvane::JobHost& dialog) {
         dialog.SetProgressRange(upper);
-        ::SetTimer(Dialog(), kJobProgressTimer, kProgressIntervalMs, nullptr);
+        // Without a window a timer would be the thread's, and never stopped.
+        if (const HWND window = Dialog()) ::SetTimer(window, kJobProgressTimer, kProgressIntervalMs, nullptr);
     });
 }
 
 void CJobRelay::SetProgressStep(std::uint32_t step) {
-    Forward([step](morvane::JobHost& dialog) { dialog.SetProgressStep(step); });
+    Post([step](morvane::JobHost& dialog) { dialog.SetProgressStep(step); });
 }
 
 // The frame reports every block: this costs the worker one store.
@@ -109,13 +148,16 @@ void CJobRelay::ShowProgress(morvane::JobHost& dialog) {
     dialog.SetProgressPos(position);
 }
 
+// Queued after the last position was stored, so it shows that one.
 void CJobRelay::FlushProgress() {
-    Forward([this](morvane::JobHost& dialog) {
-        ::KillTimer(Dialog(), kJobProgressTimer);
+    Post([this](morvane::JobHost& dialog) {
+        if (const HWND window = Dialog()) ::KillTimer(window, kJobProgressTimer);
         ShowProgress(dialog);
     });
 }
 
+// The one call the worker waits for: the job goes on once the user has read
+// the message. The text is copied, so the call owns all it uses.
 void CJobRelay::ShowMessage(const std::string& text) {
-    Forward([&text](morvane::JobHost& dialog) { dialog.ShowMessage(text); });
+    Send([text](morvane::JobHost& dialog) { dialog.ShowMessage(text); });
 }

@@ -1,26 +1,30 @@
-// The worker's side of the job host. Each call is handed to the dialog's
-// thread and carried out there while the worker waits, so only the dialog's
-// own thread ever touches the dialog. Once the dialog detaches (its window
-// is going), calls do nothing and the job counts as cancelled: it stops
-// before it creates any output.
+// The worker's side of the job host. Each call is queued for the dialog's
+// thread and carried out there, in the order the worker made them, so only
+// the dialog's own thread ever touches the dialog. A call that returns
+// nothing lets the worker go on at once; a message makes it wait until the
+// user has read it. Once the dialog detaches (its window is going), queued
+// calls are dropped, new ones do nothing, and the job counts as cancelled:
+// it stops before it creates any output.
 //
 // Progress is the exception: the worker only stores the latest position,
-// and the dialog's thread fetches it on a timer about 30 times a second, so
+// and the dialog's thread fetches it on a timer about 10 times a second, so
 // the worker never waits for the dialog while it transforms data. The last
-// position is handed over synchronously when the job ends.
+// position is shown before the job's end is.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "job.h"
 
-// Sent to the dialog with a call of its current job; lParam is the call.
+// Posted to the dialog when its job has queued calls.
 inline constexpr UINT WM_JOB_HOST_CALL = WM_APP + 1;
 // The dialog's timer that fetches a running job's progress.
 inline constexpr UINT_PTR kJobProgressTimer = 0x4D51;
@@ -38,20 +42,24 @@ public:
     // dialog as its host. The worker keeps the relay alive as long as it runs.
     static std::shared_ptr<CJobRelay> Start(HWND hDialog, ThreadProc proc,
                                             std::unique_ptr<morvane::JobRequest> request);
-    // On the dialog's thread: carries out `call` on `dialog` when it is a call
-    // of `current`, the dialog's job, and the dialog has not detached.
-    static void RunCall(LPARAM call, const CJobRelay* current, morvane::JobHost& dialog);
+    // On the dialog's thread: carries out, in order, the calls queued by
+    // `current`, the dialog's job, unless the dialog has detached.
+    static void RunCalls(CJobRelay* current, morvane::JobHost& dialog);
     // On the dialog's thread, at each tick of kJobProgressTimer: shows the
     // latest position of `current`, the dialog's job, when it has moved.
     static void ShowLatestProgress(CJobRelay* current, morvane::JobHost& dialog);
 
-    // The dialog is going: no call reaches it any more.
+    // The dialog is going: no call reaches it any more, and a worker waiting
+    // for one goes on.
     void Detach();
     // True once the worker has returned.
     bool Finished() const { return m_bFinished; }
-    // On the dialog's thread, once detached: waits up to `milliseconds` for
-    // the worker to return, answering meanwhile the calls it sent before it
-    // saw the detach, which do nothing now. True when it has returned.
+    // True once the worker has returned and the dialog has carried out (or,
+    // detached, dropped) every call it made: the job is over for the dialog.
+    bool Settled() const;
+    // Waits up to `milliseconds` for the worker to return; true when it has.
+    // Once detached, the worker never waits for the dialog's thread, so that
+    // thread may wait here.
     bool WaitUntilFinished(DWORD milliseconds) const;
 
     bool HasWindow() const override;
@@ -64,14 +72,19 @@ public:
     void ShowMessage(const std::string& text) override;
 
 private:
-    struct Call {
-        const CJobRelay* relay;
-        const std::function<void(morvane::JobHost&)>* run;
-    };
-    // About 30 updates of the bar a second at most.
-    static constexpr UINT kProgressIntervalMs = 33;
+    using Call = std::function<void(morvane::JobHost&)>;
+    // About 15 updates of the bar a second at most: under Wine each repaint
+    // of the bar took 1 to 3 ms of the dialog's thread, and 30 a second
+    // slowed a job sharing two cores with it by several per cent.
+    static constexpr UINT kProgressIntervalMs = 100;
 
-    void Forward(const std::function<void(morvane::JobHost&)>& run);
+    // Queues `call`; the worker goes on at once.
+    void Post(Call call);
+    // Queues `call` and waits until it has been carried out or dropped.
+    void Send(Call call);
+    // Queues `call` and wakes the dialog's thread; returns the call's ticket,
+    // or 0 when the dialog has detached.
+    std::uint64_t Queue(Call call);
     HWND Dialog() const;
     // On the dialog's thread: the position, if it moved the bar.
     void ShowProgress(morvane::JobHost& dialog);
@@ -79,7 +92,11 @@ private:
     void FlushProgress();
 
     mutable std::mutex m_mutex;
-    HWND m_hDialog;  // null once detached
+    std::condition_variable m_carriedOut;
+    HWND m_hDialog;                // null once detached
+    std::deque<Call> m_calls;      // queued, not yet taken by the dialog's thread
+    std::uint64_t m_nQueued = 0;   // tickets given
+    std::uint64_t m_nDone = 0;     // tickets carried out or dropped
     std::atomic<bool> m_bFinished{false};
     HANDLE m_hFinished;  // set with m_bFinished; null if it could not be made
 

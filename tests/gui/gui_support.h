@@ -80,6 +80,8 @@ public:
     bool RunJob(const std::string& source, const std::string& folder);
     // The job's progress goes to `taskbar` instead of the system's button.
     void UseTaskbar(ITaskbarList3* taskbar) { m_taskbar.Attach(taskbar); }
+    // The jobs reach the file system through `platform`.
+    void UsePlatform(morvane::Platform* platform) { m_pJobPlatform = platform; }
 
     void SetBusy(bool busy) override;
     void SetProgressPos(std::uint32_t position) override;

@@ -3,6 +3,9 @@
 // while a job is in its checks, and the end of the session during a job.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "gui_support.h"
 #include "resource.h"
 #include "test_files.h"
@@ -11,6 +14,37 @@ namespace morvane::gui_test {
 namespace {
 
 constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
+
+// Holds a job once its output exists, until the dialog has let the job go
+// (10 s at most), so the test acts while the job is surely in its work.
+class OutputGate final : public PlatformWrapper {
+public:
+    OutputGate() : PlatformWrapper(SystemPlatform()) {}
+    ~OutputGate() override {
+        m_bOpen = true;
+        while (m_nInside > 0) ::Sleep(1);
+    }
+
+    CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override {
+        ++m_nInside;
+        CreateResult created = PlatformWrapper::CreateOutput(path, permissions);
+        reached = true;
+        for (int i = 0; i < 10000 && !m_bOpen && !Released(); ++i) ::Sleep(1);
+        --m_nInside;
+        return created;
+    }
+
+    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
+    std::atomic<bool> reached{false};
+
+private:
+    bool Released() const {
+        const CJobRelay* held = job;
+        return held != nullptr && held->Cancelled();
+    }
+    std::atomic<bool> m_bOpen{false};
+    std::atomic<int> m_nInside{0};
+};
 
 class JobTest : public ::testing::Test {
 protected:
@@ -95,14 +129,17 @@ TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
 }
 
 TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
-    // Long enough that the job is still copying when the session ends.
-    test::WriteBytes(temp / "big.bin", test::PatternBytes(64 * 0x100000));
+    test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
-    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "big.bin");
+    OutputGate gate;
+    dlg.UsePlatform(&gate);
+    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
     SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
     DialogWatcher watcher;
     Click(Dlg(), IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return !dlg.positions.empty(); }));
+    const auto job = dlg.JobRelay();
+    gate.job = job.get();
+    ASSERT_TRUE(PumpUntil([&] { return gate.reached.load(); }));
 
     // A session that goes on after all changes nothing.
     ::SendMessageA(Dlg(), WM_ENDSESSION, FALSE, 0);
@@ -110,10 +147,37 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     // The process may end the moment the handler returns: by then the worker
     // has returned and left nothing behind.
     ::SendMessageA(Dlg(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(job->Finished());
     EXPECT_FALSE(dlg.IsWorkerAlive());
     EXPECT_TRUE(test::ListNames(out).empty());
     EXPECT_TRUE(watcher.TakeTexts().empty());
     EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+}
+
+TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {
+    // Refused in the job's checks: the worker waits while its message shows.
+    test::WriteBytes(temp / "small.bin", test::PatternBytes(100));
+    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "small.bin");
+    SetControlText(Dlg(), IDC_TARGET_FOLDER, temp.Path());
+    Click(Dlg(), IDOK);
+    const auto job = dlg.JobRelay();
+    std::atomic<bool> boxSeen{false};
+    std::atomic<bool> finishedWhenHandled{false};
+    std::thread session([&] {
+        const HWND box = WaitForDialog(Dlg());
+        boxSeen = box != nullptr;
+        // The dialog's thread handles it in the message box's own loop.
+        ::SendMessageA(Dlg(), WM_ENDSESSION, TRUE, 0);
+        finishedWhenHandled = job->Finished();
+        if (box != nullptr) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    const bool ended = PumpUntil([&] { return !dlg.IsWorkerAlive(); });
+    session.join();
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(boxSeen);
+    EXPECT_TRUE(finishedWhenHandled);
+    EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+    EXPECT_EQ(dlg.IsBusy(), FALSE);
 }
 
 TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
