@@ -11,6 +11,9 @@
 # BENCH_DIRS lists the folders (default: /dev/shm and ${TMPDIR:-/var/tmp});
 # MORVANE_KERNEL forces a kernel. Needs a Linux build (cmake --preset linux
 # && cmake --build --preset linux), GNU time (/usr/bin/time), bc and openssl.
+# MORVANE_CLI names another program: a Windows build's morvane-cli.exe runs
+# under that build's Wine, with one Wine server kept up for all runs, and a
+# row times Wine's start of it (morvane-cli --version) for comparison.
 set -euo pipefail
 TIMEFORMAT='%3R %3U %3S'
 
@@ -18,7 +21,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cli=${MORVANE_CLI:-$root/build/linux/cli/morvane-cli}
 size_mib=${1:-1024}
 runs=${2:-5}
-[ -x "$cli" ] || { echo "bench: no $cli; build the linux preset first" >&2; exit 2; }
+[ -f "$cli" ] || { echo "bench: no $cli; build the linux preset first" >&2; exit 2; }
+runner=()  # what starts the CLI
+if [[ $cli == *.exe ]]; then
+    wine=$(cd "$(dirname "$cli")/.." && pwd)/wine
+    "$root/scripts/prepare-wine-prefix.sh" "$("$wine" --arch)" "$(dirname "$wine")/wineprefix"
+    runner=("$wine")
+    # A server already up is left as it is found.
+    if "$wine" --server -p 2> /dev/null; then own_server=1; fi
+    "$wine" cmd /c exit > /dev/null 2>&1 || true  # the prefix's own processes, started once
+fi
+stop_wine() { if [[ -n ${own_server:-} ]]; then "${runner[0]}" --server -k || true; fi; }
+trap stop_wine EXIT
 [ -x /usr/bin/time ] || { echo "bench: /usr/bin/time missing (apt-get install time)" >&2; exit 2; }
 command -v openssl > /dev/null || { echo "bench: openssl missing (apt-get install openssl)" >&2; exit 2; }
 read -r -a dirs <<< "${BENCH_DIRS:-/dev/shm ${TMPDIR:-/var/tmp}}"
@@ -40,9 +54,11 @@ openssl_ctr() {
     "$@" openssl enc -aes-128-ctr -bufsize 1048576 -K 000102030405060708090a0b0c0d0e0f \
         -iv 00000000000000000000000000000000 -in "$src" -out "$work/aes.bin"
 }
-encode()  { "$@" "$cli" encode "$src" "$work/out"; }
-decode()  { "$@" "$cli" decode "$work/sample.~mq" "$work/dec"; }
+encode()  { "$@" "${runner[@]}" "$cli" encode "$src" "$work/out"; }
+decode()  { "$@" "${runner[@]}" "$cli" decode "$work/sample.~mq" "$work/dec"; }
+start()   { "$@" "${runner[@]}" "$cli" --version; }
 names=(copy table openssl_ctr encode decode)
+if ((${#runner[@]})); then names+=(start); fi
 
 # Every run starts from the same state: no earlier write still being
 # flushed, and the memory last freed by a 1 MiB writer. What the previous
@@ -57,7 +73,7 @@ settle() {
 
 bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
     work=$(mktemp -d "$1/morvane-bench.XXXXXX")
-    trap 'rm -rf "$work"' EXIT
+    trap 'rm -rf "$work"; stop_wine' EXIT
     mkdir "$work/out" "$work/dec"
     src="$work/sample.bin"
     # Written in 1 MiB pieces, as the container below is: a file written in
@@ -65,7 +81,7 @@ bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
     # small pages, is slower to read back, and would handicap the commands
     # that read it (encode, dd, tr) against the one that reads the container.
     dd if=/dev/urandom of="$src" bs=1M count="$size_mib" iflag=fullblock status=none
-    "$cli" encode "$src" "$work" > /dev/null  # the container to decode
+    "${runner[@]}" "$cli" encode "$src" "$work" > /dev/null  # the container to decode
     cat "$src" "$work/sample.~mq" > /dev/null  # both in the page cache
     local round i name n=${#names[@]}
     # Rounds interleave the commands, each round starting with the next
@@ -115,8 +131,9 @@ bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
             "$(ratio "${wall[table]}" "${wall[$name]}")" "$(ratio "${best[table]}" "${best[$name]}")" \
             "$(ratio "${wall[openssl_ctr]}" "${wall[$name]}")"
     done
+    if ((${#runner[@]})); then row "Wine's start of the CLI" start; echo; fi
     rm -rf "$work"
-    trap - EXIT
+    trap stop_wine EXIT
 }
 
 peak_kib() {  # peak resident set of one CLI run on a file of $1 MiB
@@ -124,16 +141,19 @@ peak_kib() {  # peak resident set of one CLI run on a file of $1 MiB
     dir=$(mktemp -d "${dirs[0]}/morvane-peak.XXXXXX")
     f="$dir/peak.bin"
     head -c $(($1 * 1048576)) /dev/zero > "$f"
-    /usr/bin/time -f %M "$cli" encode "$f" "$dir" 2>&1 >/dev/null | tail -n 1
+    /usr/bin/time -f %M "${runner[@]}" "$cli" encode "$f" "$dir" 2>&1 >/dev/null | tail -n 1
     rm -rf "$dir"
 }
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
      "load average $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "$("$cli" --version | head -n 1), $("$cli" --version | sed -n 2p)"
+version=$("${runner[@]}" "$cli" --version | tr -d '\r')
+under="" peak_note=""
+if ((${#runner[@]})); then under=", under $("${runner[0]}" --arch) Wine" peak_note=" (Wine's own included)"; fi
+echo "$(head -n 1 <<< "$version"), $(sed -n 2p <<< "$version")$under"
 for dir in "${dirs[@]}"; do
     [ -d "$dir" ] || { echo "bench: no folder $dir, skipped" >&2; continue; }
     bench_in "$dir"
 done
-printf 'peak memory of morvane-cli encode: %s KiB for 16 MiB, %s KiB for %d MiB\n' \
-    "$(peak_kib 16)" "$(peak_kib "$size_mib")" "$size_mib"
+printf 'peak memory of morvane-cli encode%s: %s KiB for 16 MiB, %s KiB for %d MiB\n' \
+    "$peak_note" "$(peak_kib 16)" "$(peak_kib "$size_mib")" "$size_mib"

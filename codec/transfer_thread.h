@@ -3,10 +3,11 @@
 // safe to read once Wait has returned.
 #pragma once
 
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
+
+#include "thread_sync.h"
 
 namespace morvane {
 
@@ -27,8 +28,8 @@ public:
 private:
     void Loop();
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    SyncLock m_mutex;
+    SyncCondition m_changed;
     std::function<void()> m_task;  // empty when idle
     bool m_stop = false;
     std::thread m_thread;
