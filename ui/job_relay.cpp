@@ -79,7 +79,7 @@ HWND CJobRelay::Dialog() const {
     return m_hDialog;
 }
 
-std::uint64_t CJobRelay::Queue(Call call) {
+std::uint64_t CJobRelay::Post(Call call) {
     HWND dialog = nullptr;
     bool wake = false;
     std::uint64_t ticket = 0;
@@ -98,24 +98,20 @@ std::uint64_t CJobRelay::Queue(Call call) {
     return ticket;
 }
 
-void CJobRelay::Post(Call call) {
-    Queue(std::move(call));
-}
-
 void CJobRelay::Send(Call call) {
-    const std::uint64_t ticket = Queue(std::move(call));
+    const std::uint64_t ticket = Post(std::move(call));
     if (ticket == 0) return;
     std::unique_lock lock(m_mutex);
     m_carriedOut.wait(lock, [&] { return m_hDialog == nullptr || m_nDone >= ticket; });
 }
 
+// The job's end: the last position is shown first.
 void CJobRelay::SetBusy(bool busy) {
     if (!busy) FlushProgress();
     Post([busy](morvane::JobHost& dialog) { dialog.SetBusy(busy); });
 }
 
 void CJobRelay::EnableJobControls(bool enable) {
-    if (enable) FlushProgress();
     Post([enable](morvane::JobHost& dialog) { dialog.EnableJobControls(enable); });
 }
 

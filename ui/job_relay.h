@@ -78,13 +78,11 @@ private:
     // slowed a job sharing two cores with it by several per cent.
     static constexpr UINT kProgressIntervalMs = 100;
 
-    // Queues `call`; the worker goes on at once.
-    void Post(Call call);
+    // Queues `call` and wakes the dialog's thread; the worker goes on at
+    // once. Returns the call's ticket, or 0 when the dialog has detached.
+    std::uint64_t Post(Call call);
     // Queues `call` and waits until it has been carried out or dropped.
     void Send(Call call);
-    // Queues `call` and wakes the dialog's thread; returns the call's ticket,
-    // or 0 when the dialog has detached.
-    std::uint64_t Queue(Call call);
     HWND Dialog() const;
     // On the dialog's thread: the position, if it moved the bar.
     void ShowProgress(morvane::JobHost& dialog);
