@@ -35,6 +35,7 @@ head -c $((size_mib * 1048576)) /dev/urandom > "$work/sample.bin"
 # Wine maps the Unix root to drive Z:.
 winpath() { echo "Z:${1//\//\\}"; }
 echo "file: $size_mib MiB"
-# Wine's processes end before the display does.
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" "$@"; rc=$?; "$0" --server -w; exit $rc' \
+# Wine's processes end before the display does. A server kept up on purpose
+# (wine --server -p) never ends by itself, so the wait for it is bounded.
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" "$@"; rc=$?; timeout 60 "$0" --server -w; exit $rc' \
     "$build/wine" "$program" "$(winpath "$work/sample.bin")" "$(winpath "$work/out")" "$rounds"

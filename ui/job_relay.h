@@ -73,7 +73,7 @@ public:
 
 private:
     using Call = std::function<void(morvane::JobHost&)>;
-    // About 15 updates of the bar a second at most: under Wine each repaint
+    // About 10 updates of the bar a second at most: under Wine each repaint
     // of the bar took 1 to 3 ms of the dialog's thread, and 30 a second
     // slowed a job sharing two cores with it by several per cent.
     static constexpr UINT kProgressIntervalMs = 100;
