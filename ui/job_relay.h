@@ -94,7 +94,7 @@ private:
     HWND m_hDialog;                // null once detached
     std::deque<Call> m_calls;      // queued, not yet taken by the dialog's thread
     std::uint64_t m_nQueued = 0;   // tickets given
-    std::uint64_t m_nDone = 0;     // tickets carried out or dropped
+    std::uint64_t m_nDone = 0;     // tickets carried out (a detach drops the rest)
     std::atomic<bool> m_bFinished{false};
     HANDLE m_hFinished;  // set with m_bFinished; null if it could not be made
 
