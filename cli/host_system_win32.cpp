@@ -5,7 +5,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -18,6 +17,15 @@
 
 #include "host_system.h"
 #include "win_path.h"
+
+// The C runtime's own splitting of the wide command line (msvcrt), as its
+// start-up code for a wide main calls it. Not in the public headers; the
+// arguments stay the runtime's, not to be freed.
+struct RuntimeStartupInfo {
+    int newMode;
+};
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expandWildcards,
+                              RuntimeStartupInfo* startupInfo);
 
 namespace morvane::cli {
 namespace {
@@ -138,11 +146,17 @@ private:
 }  // namespace
 
 std::vector<std::string> CommandArguments(int, char**) {
+    // The C runtime's wide argv, split by the rules every Windows C program's
+    // argv follows, without the narrow code page's losses. Shell32's splitter
+    // would do as well, but loading shell32 and all it brings took about a
+    // third of the tool's start under Wine.
     int count = 0;
-    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    wchar_t** arguments = nullptr;
+    wchar_t** environment = nullptr;
+    RuntimeStartupInfo startupInfo{};
+    if (__wgetmainargs(&count, &arguments, &environment, 0, &startupInfo) < 0) arguments = nullptr;
     std::vector<std::string> result;
     for (int i = 1; arguments != nullptr && i < count; ++i) result.push_back(NarrowToUtf8(arguments[i]));
-    ::LocalFree(arguments);
     return result;
 }
 

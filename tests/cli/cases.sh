@@ -106,6 +106,21 @@ case_names_beyond_ascii() {
     cmp -s "$source" "$work/ünï/données-日本 (2).bin" || fail "name beyond ASCII: output differs"
 }
 
+# Paths with runs of spaces and, for the Windows tool, a folder in the
+# system's own form ending in '\': the command line must carry each across
+# whole (Wine quotes such an argument and doubles its last backslash).
+case_argument_forms() {
+    local folder="$work/two  words" given
+    mkdir -p "$folder"
+    cp "$source" "$folder/it's a  file.bin"
+    given="$folder/"
+    [ "$separator" = / ] || given="Z:$(tr / '\\' <<<"$folder")\\"
+    expect_run 0 "${given}it's a  file.~mq" "" "folder with a trailing separator" -- \
+        encode "$folder/it's a  file.bin" "$given"
+    expect_run 0 "${given}it's a  file (2).bin" "" "decoded there" -- decode "$folder/it's a  file.~mq" "$given"
+    cmp -s "$source" "$folder/it's a  file (2).bin" || fail "argument forms: output differs"
+}
+
 # "--" lets a path start with '-'.
 case_dash_path() {
     mkdir -p "$work/many"

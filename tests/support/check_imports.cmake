@@ -1,16 +1,20 @@
 # Fails unless the program imports from system DLLs only (no MinGW runtime
-# DLLs). Usage: cmake -DOBJDUMP=... -DPROGRAM=... -P check_imports.cmake
+# DLLs), or only from the ALLOWED ones (lower-case names joined by commas).
+# Usage: cmake -DOBJDUMP=... -DPROGRAM=... [-DALLOWED=...] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "cannot read ${PROGRAM}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
-set(system comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll)
+set(allowed comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll)
+if(DEFINED ALLOWED)
+  string(REPLACE "," ";" allowed "${ALLOWED}")
+endif()
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(TOLOWER "${dll}" dll)
-  if(NOT dll IN_LIST system)
+  if(NOT dll IN_LIST allowed)
     message(FATAL_ERROR "${PROGRAM} imports ${dll}")
   endif()
 endforeach()
