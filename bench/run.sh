@@ -135,10 +135,10 @@ bench_in() {  # bench_in FOLDER: every command, interleaved rounds, medians
     if ((${#runner[@]})); then
         row "Wine's start of the CLI" start; echo
         # What the program itself takes: its median less the median start.
+        local own
         for name in encode decode; do
-            printf '  %-22s %7.3fs   %.2fx dd\n' "$name less the start" \
-                "$(echo "${wall[$name]} - ${wall[start]}" | bc -l)" \
-                "$(ratio "$(echo "${wall[$name]} - ${wall[start]}" | bc -l)" "${wall[copy]}")"
+            own=$(echo "${wall[$name]} - ${wall[start]}" | bc -l)
+            printf '  %-22s %7.3fs   %.2fx dd\n' "$name less the start" "$own" "$(ratio "$own" "${wall[copy]}")"
         done
     fi
     rm -rf "$work"
