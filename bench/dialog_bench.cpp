@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "block_transform.h"
 #include "codec_dlg.h"
 #include "job.h"
 #include "resource.h"
@@ -224,6 +225,7 @@ int main(int argc, char** argv) {
     if (rounds < 1) Fail("rounds must be 1 or more");
     if (::GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) Fail("no source " + source);
     if (!FilesIn(folder).empty()) Fail("output folder is not empty: " + folder);
+    morvane::UseKernel(morvane::ChooseKernel(std::getenv("MORVANE_KERNEL")));
 
     CWinApp().Enable3dControls();
     CBenchCodecDlg dlg;

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
+#include "container_check.h"
 #include "host_system.h"
-#include "job_frame.h"
 #include "run_jobs.h"
+#include "utf8.h"
 
 namespace morvane::cli {
 namespace {
@@ -48,34 +50,6 @@ std::string OrUnknown(const std::optional<T>& value, Format format) {
 }
 
 std::string YesNo(bool value, const char* yes, const char* no) { return value ? yes : no; }
-
-// Length of the valid UTF-8 sequence starting at `text[i]`, 0 when there is none.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = at(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead < 0x80) return 1;
-    // No overlong forms, no surrogates, nothing above U+10FFFF.
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    if (at(i + 1) < low || at(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (at(i + k) < 0x80 || at(i + k) > 0xBF) return 0;
-    return length;
-}
 
 // A JSON string: valid UTF-8 kept, each byte of an invalid sequence U+FFFD.
 std::string JsonString(const std::string& text) {
@@ -154,7 +128,7 @@ ContainerInfo InspectContainer(const std::string& path, Platform& platform) {
     ContainerInfo info;
     info.path = path;
     // The checks decoding makes, in its order: the tool's existence check,
-    // opening, the length, then the header.
+    // opening, then decoding's own check of the open container.
     if (!PathExists(path)) {
         info.verdict = "File not exist.";
         return info;
@@ -165,17 +139,10 @@ ContainerInfo InspectContainer(const std::string& path, Platform& platform) {
         return info;
     }
     const std::int64_t length = source->Length();
-    info.verdict = SourceLengthRefusal(length);
-    if (length >= 0) {
-        info.containerLength = length;
-        // A file refused for its length still shows what its header holds.
-        try {
-            info.header = ReadContainerHeader(*source, static_cast<std::uint64_t>(length));
-            if (info.verdict.empty()) info.verdict = HeaderRefusal(info.header.problem, path);
-        } catch (const FileError& error) {
-            if (info.verdict.empty()) info.verdict = std::string(error.what()).substr(0, kFileErrorTextLimit);
-        }
-    }
+    if (length >= 0) info.containerLength = length;
+    ContainerCheck check = CheckContainer(*source, length, path);
+    info.header = std::move(check.header);
+    info.verdict = std::move(check.refusal);
     try {
         source->Close();
     } catch (const FileError&) {

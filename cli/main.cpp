@@ -4,6 +4,7 @@
 #include <iostream>
 #include <optional>
 
+#include "block_transform.h"
 #include "command_line.h"
 #include "console_job_host.h"
 #include "container_info.h"
@@ -15,6 +16,8 @@
 int main(int argc, char** argv) {
     using namespace morvane::cli;
     PrepareStandardStreams();
+    // The engine takes its transform kernel from here: MORVANE_KERNEL forces one.
+    morvane::UseKernel(morvane::ChooseKernel(std::getenv("MORVANE_KERNEL")));
 
     const CommandLine command = ParseCommandLine(CommandArguments(argc, argv));
     switch (command.action) {

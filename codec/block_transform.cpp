@@ -1,6 +1,6 @@
 #include "block_transform.h"
 
-#include <cstdlib>
+#include <atomic>
 #include <iterator>
 
 #include "transform_kernels.h"
@@ -32,16 +32,25 @@ bool Saved(std::uint64_t wanted) {
 }
 #endif
 
-TransformKernel ChooseKernel() {
-    if (const char* forced = std::getenv("MORVANE_KERNEL")) {
-        if (const auto kernel = KernelByName(forced); kernel && KernelSupported(*kernel)) return *kernel;
-    }
+TransformKernel WidestSupportedKernel() {
     for (auto it = std::rbegin(kAllKernels); it != std::rend(kAllKernels); ++it)
         if (KernelSupported(*it)) return *it;
     return TransformKernel::Portable;
 }
 
+std::atomic<TransformKernel>& JobKernel() {
+    static std::atomic<TransformKernel> kernel{WidestSupportedKernel()};
+    return kernel;
+}
+
 }  // namespace
+
+TransformKernel ChooseKernel(const char* name) {
+    if (name != nullptr) {
+        if (const auto kernel = KernelByName(name); kernel && KernelSupported(*kernel)) return *kernel;
+    }
+    return WidestSupportedKernel();
+}
 
 const char* KernelName(TransformKernel kernel) {
     switch (kernel) {
@@ -76,8 +85,11 @@ bool KernelSupported(TransformKernel kernel) {
 }
 
 TransformKernel ActiveKernel() {
-    static const TransformKernel active = ChooseKernel();
-    return active;
+    return JobKernel().load(std::memory_order_relaxed);
+}
+
+void UseKernel(TransformKernel kernel) {
+    JobKernel().store(kernel, std::memory_order_relaxed);
 }
 
 BlockTransform::BlockTransform(const ByteTable& table, TransformKernel kernel) : m_kernel(kernel) {

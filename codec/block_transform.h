@@ -1,7 +1,7 @@
 // The block rule made fast: output byte size-1-i of a block is table[input
-// byte i]. Several kernels do the same work; the widest one the processor
-// and the operating system support is chosen once per process, and the
-// variable MORVANE_KERNEL (portable, ssse3, avx2, avx512vbmi) forces one.
+// byte i]. Several kernels do the same work; jobs use the widest one the
+// processor and the operating system support unless the program asks for
+// another (the front ends take it from the variable MORVANE_KERNEL).
 #pragma once
 
 #include <cstddef>
@@ -24,9 +24,13 @@ std::optional<TransformKernel> KernelByName(std::string_view name);
 // Whether this processor has the instructions and the operating system
 // saves the registers the kernel uses.
 bool KernelSupported(TransformKernel kernel);
-// The kernel jobs use: the forced one when MORVANE_KERNEL names a supported
-// kernel, the widest supported otherwise. Decided on the first call.
+// The kernel `name` names when it is supported here, else (no name, an
+// unknown or unsupported one) the widest supported.
+TransformKernel ChooseKernel(const char* name);
+// The kernel jobs use: the last one given to UseKernel, the widest
+// supported before that. A program sets it before its first job.
 TransformKernel ActiveKernel();
+void UseKernel(TransformKernel kernel);
 
 // The tables a kernel reads, made once per job. Kernels load them unaligned:
 // a stack on Windows is not always aligned as asked.

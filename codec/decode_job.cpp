@@ -1,7 +1,7 @@
 // The decode job: reads and checks the whole container header before any
 // output exists, then restores the payload with the inverse of the stored
 // key under the container's base name and the stored extension.
-#include "container_header.h"
+#include "container_check.h"
 #include "job_frame.h"
 #include "stored_text.h"
 
@@ -10,15 +10,15 @@ namespace {
 
 class DecodeSteps final : public JobSteps {
 public:
-    // The whole header is read and checked by the one reader `info` uses
-    // too, so both give the same verdict.
+    // The container is judged by the one check `info` uses too, so both
+    // give the same verdict.
     bool InspectSource(File& source, JobContext& context) override {
-        const ContainerHeader header =
-            ReadContainerHeader(source, static_cast<std::uint64_t>(context.sourceLength));
-        if (header.problem != HeaderProblem::None) {
-            context.host.ShowMessage(HeaderRefusal(header.problem, context.sourcePath));
+        const ContainerCheck check = CheckContainer(source, context.sourceLength, context.sourcePath);
+        if (!check.refusal.empty()) {
+            context.host.ShowMessage(check.refusal);
             return false;
         }
+        const ContainerHeader& header = check.header;
         // An older program stored the extension in its ANSI code page.
         m_extension = StoredTextToUtf8(*header.extension);
         m_inverse = header.inverseKey;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "block_copy.h"
+#include "utf8.h"
 
 namespace morvane {
 namespace {
@@ -147,7 +148,7 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         }
         // Stopped by the host: nothing is shown and nothing is left.
     } catch (const FileError& error) {
-        message = FitErrorText(error.what(), kFileErrorTextLimit);
+        message = FileErrorMessage(error);
     } catch (...) {
         // A failed allocation, a thread that could not start, anything.
         message = kApplicationError;
@@ -167,13 +168,14 @@ std::string FitErrorText(const std::string& text, std::size_t limit) {
     const std::size_t mark = text.rfind(kCauseMark);
     if (mark != std::string::npos && text.size() - mark + kCut.size() < limit / 2) {
         const std::string tail = text.substr(mark);
-        std::size_t keep = limit - tail.size() - kCut.size();
-        while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+        const std::size_t keep = Utf8CutBefore(text, limit - tail.size() - kCut.size());
         return text.substr(0, keep) + kCut + tail;
     }
-    std::size_t keep = limit;
-    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
-    return text.substr(0, keep);
+    return text.substr(0, Utf8CutBefore(text, limit));
+}
+
+std::string FileErrorMessage(const FileError& error) {
+    return FitErrorText(error.what(), kFileErrorTextLimit);
 }
 
 std::string SourceLengthRefusal(std::int64_t length) {

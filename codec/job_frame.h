@@ -54,6 +54,8 @@ inline constexpr std::size_t kFileErrorTextLimit = 1023;
 // An error text cut to `limit` bytes: the path inside it is shortened
 // before its cause, which comes last.
 std::string FitErrorText(const std::string& text, std::size_t limit);
+// The message a job shows for a file error: its text fitted to kFileErrorTextLimit.
+std::string FileErrorMessage(const FileError& error);
 
 // The message that refuses a source of `length` bytes (-1: unknown) before
 // anything is read from it; empty when the length is acceptable.

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform.h"
+#include "utf8.h"
 
 namespace morvane {
 
@@ -41,10 +42,8 @@ std::string UniqueTag() {
 std::string TemporaryOutputName(const std::string& name, const std::string& unique) {
     constexpr std::size_t kNameLimit = 255;
     const std::string suffix = "." + unique + ".~mq-part";
-    std::size_t keep = std::min(name.size(), kNameLimit - 1 - suffix.size());
     // A multi-byte character is kept whole or left out.
-    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-    return "." + name.substr(0, keep) + suffix;
+    return "." + name.substr(0, Utf8CutBefore(name, kNameLimit - 1 - suffix.size())) + suffix;
 }
 
 }  // namespace morvane

@@ -7,10 +7,6 @@
 
 namespace morvane {
 
-// True for well-formed UTF-8: no overlong forms, surrogates or values past
-// U+10FFFF.
-bool IsValidUtf8(std::string_view text);
-
 // Stored text as UTF-8: UTF-8 as it is; anything else taken in the system's
 // ANSI code page on Windows, or kept as the same bytes where file names are
 // bytes (POSIX). Text no code page explains becomes U+FFFD on Windows.

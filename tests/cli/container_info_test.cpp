@@ -9,6 +9,7 @@
 
 #include "fault_injecting_platform.h"
 #include "job.h"
+#include "job_frame.h"
 #include "recording_job_host.h"
 #include "run_jobs.h"
 #include "test_files.h"
@@ -116,6 +117,23 @@ TEST_F(ContainerInfoTest, ReadErrorIsDecodingsMessageToo) {
     const ContainerInfo info = InspectContainer(path, platform);
     EXPECT_EQ(info.verdict, *platform.faults.errorText);
     EXPECT_EQ(DecodeMessage(path), *platform.faults.errorText);
+}
+
+// A path long enough that the error text must be cut: both cut it the same
+// way, the path shortened before the cause and no character split.
+TEST_F(ContainerInfoTest, ReadErrorOnALongPathIsDecodingsMessageToo) {
+    const std::string folder = temp.MakeFolder("dossier \xC3\xA9t\xC3\xA9");
+    test::WriteBytes(folder + "/report.~mq", MadeContainer());
+    std::string path = folder;
+    while (path.size() < kFileErrorTextLimit + 100) path += "/.";
+    path += "/report.~mq";
+    platform.faults.readErrorAfter = 20;
+    platform.faults.errorText = "An error occurred while reading \"" + path + "\": injected";
+    const std::string verdict = InspectContainer(path, platform).verdict;
+    EXPECT_EQ(verdict, FitErrorText(*platform.faults.errorText, kFileErrorTextLimit));
+    EXPECT_LE(verdict.size(), kFileErrorTextLimit);
+    EXPECT_TRUE(verdict.ends_with("...\": injected")) << verdict;
+    EXPECT_EQ(DecodeMessage(path), verdict);
 }
 
 TEST_F(ContainerInfoTest, TextBlockOfASoundContainer) {

@@ -138,8 +138,32 @@ TEST(KernelDispatch, PortableIsAlwaysThere) {
     EXPECT_TRUE(KernelSupported(ActiveKernel()));
 }
 
-// The suite runs once as it is and once with MORVANE_KERNEL=portable; the
-// variable must then decide what the jobs use.
+TEST(KernelDispatch, ANameChoosesOnlyASupportedKernel) {
+    TransformKernel widest = TransformKernel::Portable;
+    for (TransformKernel kernel : kAllKernels)
+        if (KernelSupported(kernel)) widest = kernel;
+    EXPECT_EQ(ChooseKernel(nullptr), widest);
+    EXPECT_EQ(ChooseKernel(""), widest);
+    EXPECT_EQ(ChooseKernel("AVX2"), widest);
+    EXPECT_EQ(ChooseKernel("fastest"), widest);
+    for (TransformKernel kernel : kAllKernels)
+        EXPECT_EQ(ChooseKernel(KernelName(kernel)), KernelSupported(kernel) ? kernel : widest) << KernelName(kernel);
+}
+
+TEST(KernelDispatch, JobsUseTheKernelTheProgramGives) {
+    const TransformKernel before = ActiveKernel();
+    for (TransformKernel kernel : kAllKernels) {
+        if (!KernelSupported(kernel)) continue;
+        UseKernel(kernel);
+        EXPECT_EQ(ActiveKernel(), kernel);
+        EXPECT_EQ(BlockTransform(StoredKey{}).Kernel(), kernel);
+    }
+    UseKernel(before);
+}
+
+// The suite runs once as it is and once with MORVANE_KERNEL=portable, passed
+// in as the front ends pass it; the variable must then decide what the jobs
+// use.
 TEST(KernelDispatch, TheVariableForcesASupportedKernel) {
     const char* forced = std::getenv("MORVANE_KERNEL");
     const auto kernel = forced ? KernelByName(forced) : std::nullopt;

@@ -4,6 +4,7 @@
 
 #include "legacy_text_expectation.h"
 #include "stored_text.h"
+#include "utf8.h"
 
 namespace morvane::test {
 namespace {
