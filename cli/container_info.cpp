@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "container_check.h"
-#include "host_system.h"
+#include "path_exists.h"
 #include "run_jobs.h"
 #include "utf8.h"
 

@@ -14,9 +14,6 @@ namespace morvane::cli {
 // they are argv's bytes.
 std::vector<std::string> CommandArguments(int argc, char** argv);
 
-// The dialog's existence test: true for files and folders alike.
-bool PathExists(const std::string& path);
-
 // True when stderr is a terminal (the progress bar is drawn only there).
 bool IsErrorStreamTerminal();
 

@@ -36,10 +36,6 @@ std::vector<std::string> CommandArguments(int argc, char** argv) {
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
 }
 
-bool PathExists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
 bool IsErrorStreamTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }

@@ -160,10 +160,6 @@ std::vector<std::string> CommandArguments(int, char**) {
     return result;
 }
 
-bool PathExists(const std::string& path) {
-    return morvane::PathExists(path);
-}
-
 bool IsErrorStreamTerminal() {
     return ::_isatty(::_fileno(stderr)) != 0;
 }

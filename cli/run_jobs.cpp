@@ -1,7 +1,7 @@
 #include "run_jobs.h"
 
-#include "host_system.h"
 #include "job.h"
+#include "path_exists.h"
 
 namespace morvane::cli {
 namespace {

@@ -1,24 +1,18 @@
 // A lock and a condition to wait for under it, used as std::mutex and
-// std::condition_variable are. On Windows they are the system's slim
-// reader/writer lock and condition variable: the C++ runtime's own, from
-// the MinGW threads library, wait and wake through kernel semaphores, and
-// under Wine each of those is a round trip to its server, several for
-// every MiB a transfer thread hands over.
+// std::condition_variable are. One implementation per system, chosen by the
+// build (thread_sync_posix.cpp, thread_sync_win32.cpp): Windows has cheaper
+// ones of its own than the C++ runtime's.
 #pragma once
 
+#include <memory>
 #include <mutex>
-
-#ifndef _WIN32
-#include <condition_variable>
-#endif
 
 namespace morvane {
 
-#ifdef _WIN32
-
 class SyncLock {
 public:
-    SyncLock() = default;
+    SyncLock();
+    ~SyncLock();
     SyncLock(const SyncLock&) = delete;
     SyncLock& operator=(const SyncLock&) = delete;
     void lock();
@@ -26,12 +20,14 @@ public:
 
 private:
     friend class SyncCondition;
-    void* m_state = nullptr;  // an SRWLOCK, which starts as one null pointer
+    struct State;
+    std::unique_ptr<State> m_state;
 };
 
 class SyncCondition {
 public:
-    SyncCondition() = default;
+    SyncCondition();
+    ~SyncCondition();
     SyncCondition(const SyncCondition&) = delete;
     SyncCondition& operator=(const SyncCondition&) = delete;
     // Lets `lock` go while it waits; may wake without a notification.
@@ -43,14 +39,8 @@ public:
     void notify_all();
 
 private:
-    void* m_state = nullptr;  // a CONDITION_VARIABLE, which starts as one null pointer
+    struct State;
+    std::unique_ptr<State> m_state;
 };
-
-#else
-
-using SyncLock = std::mutex;
-using SyncCondition = std::condition_variable;
-
-#endif
 
 }  // namespace morvane

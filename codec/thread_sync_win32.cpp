@@ -1,26 +1,41 @@
+// The system's slim reader/writer lock and condition variable. The C++
+// runtime's own, from the MinGW threads library, wait and wake through
+// kernel semaphores, and under Wine each of those is a round trip to its
+// server, several for every MiB a transfer thread hands over.
 #include "thread_sync.h"
 
 #include <windows.h>
 
 namespace morvane {
 
-static_assert(sizeof(SRWLOCK) == sizeof(void*) && sizeof(CONDITION_VARIABLE) == sizeof(void*));
+struct SyncLock::State {
+    SRWLOCK lock = SRWLOCK_INIT;
+};
+
+struct SyncCondition::State {
+    CONDITION_VARIABLE condition = CONDITION_VARIABLE_INIT;
+};
+
+SyncLock::SyncLock() : m_state(std::make_unique<State>()) {}
+SyncLock::~SyncLock() = default;
 
 void SyncLock::lock() {
-    ::AcquireSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&m_state));
+    ::AcquireSRWLockExclusive(&m_state->lock);
 }
 
 void SyncLock::unlock() {
-    ::ReleaseSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&m_state));
+    ::ReleaseSRWLockExclusive(&m_state->lock);
 }
 
+SyncCondition::SyncCondition() : m_state(std::make_unique<State>()) {}
+SyncCondition::~SyncCondition() = default;
+
 void SyncCondition::wait(std::unique_lock<SyncLock>& lock) {
-    ::SleepConditionVariableSRW(reinterpret_cast<PCONDITION_VARIABLE>(&m_state),
-                                reinterpret_cast<PSRWLOCK>(&lock.mutex()->m_state), INFINITE, 0);
+    ::SleepConditionVariableSRW(&m_state->condition, &lock.mutex()->m_state->lock, INFINITE, 0);
 }
 
 void SyncCondition::notify_all() {
-    ::WakeAllConditionVariable(reinterpret_cast<PCONDITION_VARIABLE>(&m_state));
+    ::WakeAllConditionVariable(&m_state->condition);
 }
 
 }  // namespace morvane

@@ -65,8 +65,4 @@ std::wstring FileSystemPath(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
-bool PathExists(const std::string& path) {
-    return ::GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace morvane

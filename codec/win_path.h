@@ -22,7 +22,4 @@ std::string AnsiToUtf8(std::string_view text);
 // it works without the system's opt-in; a shorter one is passed as typed.
 std::wstring FileSystemPath(const std::string& path);
 
-// True when a file or folder exists at the path, as `_access(path, 0)`.
-bool PathExists(const std::string& path);
-
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #include "codec_dlg.h"
 
 #include "about_dlg.h"
+#include "path_exists.h"
 #include "path_text.h"
 #include "resource.h"
 #include "win/app.h"

@@ -1,0 +1,12 @@
+// The existence test the programs make before a job: true for files and
+// folders alike, whether or not they can be opened. One implementation per
+// system (path_exists_posix.cpp, path_exists_win32.cpp), chosen by the build.
+#pragma once
+
+#include <string>
+
+namespace morvane {
+
+bool PathExists(const std::string& path);
+
+}  // namespace morvane
