@@ -148,8 +148,8 @@ private:
 std::vector<std::string> CommandArguments(int, char**) {
     // The C runtime's wide argv, split by the rules every Windows C program's
     // argv follows, without the narrow code page's losses. Shell32's splitter
-    // would do as well, but loading shell32 and all it brings took about a
-    // third of the tool's start under Wine.
+    // would do as well, but loading shell32 and all it brings would slow
+    // every start of the tool.
     int count = 0;
     wchar_t** arguments = nullptr;
     wchar_t** environment = nullptr;

@@ -1,9 +1,9 @@
 // Memory for a file's buffers: whole pages, page-aligned, straight from the
-// system. A fresh page costs a fault at its first touch, and in a virtual
-// machine each 4 KiB fault was seen to cost about 10 us: touching a job's
-// 3 MiB of buffers took 9 ms, on a job of 160 ms. So on Linux a region of at
-// least a huge page (a reader's pair of buffers) is asked for in huge pages,
-// which took 0.3 ms, and the rest is faulted in by one call.
+// system. A fresh page costs a fault at its first touch, which is dear in a
+// virtual machine and adds up over a job's buffers. So on Linux a region of
+// at least a huge page (a reader's pair of buffers) is asked for in huge
+// pages, few faults for many bytes, and the rest is faulted in by one call
+// rather than page by page.
 #pragma once
 
 #include <cstddef>

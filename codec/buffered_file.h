@@ -6,9 +6,9 @@
 // MiB ahead while the caller consumes one, so the kernel's copy overlaps the
 // caller's work; a read error is raised by the Read that needs the data. A
 // writer writes each full MiB itself, on the caller's thread, which has just
-// made the data: the kernel then copies it from this core's cache. Handed
-// to another thread, every line of it crossed between cores, and on a
-// two-core machine that cost more than the overlap won. A failed write is
+// made the data, so the kernel copies it from this core's cache: handed to
+// another thread, every line of it would cross between cores, which costs
+// more than the overlap wins where cores are few. A failed write is
 // raised by the Write or span that needed the room, or by Close.
 //
 // The spans point into these buffers. Each buffer has a block's worth of

@@ -40,7 +40,7 @@ struct ContainerHeader {
     // The container's length less its header; set once the whole header
     // was read and the container holds it.
     std::optional<std::uint64_t> payloadLength;
-    StoredKey inverseKey{};  // the decoding table, valid when keyIsPermutation is true
+    ByteTable inverseKey{};  // the decoding table, valid when keyIsPermutation is true
 };
 
 // Reads the header from the start of `source`, a container of

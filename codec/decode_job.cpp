@@ -32,12 +32,12 @@ public:
 
     void WriteBeforePayload(File&, JobContext&) override {}
 
-    const StoredKey& Table() const override { return m_inverse; }
+    const ByteTable& SubstitutionTable() const override { return m_inverse; }
 
 private:
     std::string m_extension;
     std::int64_t m_payloadLength = 0;
-    StoredKey m_inverse{};
+    ByteTable m_inverse{};
 };
 
 }  // namespace

@@ -53,7 +53,7 @@ public:
         output.Write(header.data(), header.size());
     }
 
-    const StoredKey& Table() const override { return m_key; }
+    const ByteTable& SubstitutionTable() const override { return m_key; }
 
 private:
     StoredKey m_key{};

@@ -79,7 +79,7 @@ enum class Copy { Done, Cancelled };
 
 // Transforms exactly `length` bytes of the source. A source that ends
 // sooner or goes on past them changed while it was read: a file error.
-Copy CopyBlocks(File& source, File& output, std::int64_t length, const StoredKey& table, JobContext& context) {
+Copy CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context) {
     const BlockTransform transform(table);
     std::uint32_t blocks = 0;
     auto left = static_cast<std::uint64_t>(length);
@@ -138,7 +138,8 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         }
         output = std::move(created.file);
         steps.WriteBeforePayload(*output, context);
-        if (CopyBlocks(source, *output, steps.PayloadLength(context), steps.Table(), context) == Copy::Done) {
+        if (CopyBlocks(source, *output, steps.PayloadLength(context), steps.SubstitutionTable(), context) ==
+            Copy::Done) {
             if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
                 output.reset();
                 context.host.OutputWritten(outputPath);

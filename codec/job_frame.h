@@ -1,6 +1,6 @@
 // The one frame both jobs run: checks, free-space rule, progress, output
 // name search, block loop, file errors and clean-up. A job supplies only
-// the four steps of its own through JobSteps.
+// the five steps of its own through JobSteps.
 #pragma once
 
 #include <cstdint>
@@ -35,8 +35,9 @@ public:
     virtual std::int64_t PayloadLength(const JobContext& context) const = 0;
     // Writes what precedes the payload into the new output.
     virtual void WriteBeforePayload(File& output, JobContext& context) = 0;
-    // The table the block loop applies to every byte.
-    virtual const StoredKey& Table() const = 0;
+    // The table the block loop applies to every byte: the key when
+    // encoding, its inverse when decoding.
+    virtual const ByteTable& SubstitutionTable() const = 0;
 };
 
 // Each job's own steps.

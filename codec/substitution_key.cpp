@@ -16,17 +16,13 @@ void MakeRandomPermutation(std::int32_t* table, int count, std::time_t seconds) 
     }
 }
 
-void MakeRandomPermutation(std::int32_t* table, int count) {
-    MakeRandomPermutation(table, count, std::time(nullptr));
-}
-
 StoredKey StoreKey(const std::int32_t (&table)[kKeySize]) {
     StoredKey key{};
     for (std::size_t i = 0; i < kKeySize; ++i) key[i] = static_cast<std::uint8_t>(table[i]);
     return key;
 }
 
-bool InvertKey(const StoredKey& key, StoredKey& inverse) {
+bool InvertKey(const StoredKey& key, ByteTable& inverse) {
     bool seen[kKeySize] = {};
     bool permutation = true;
     inverse.fill(0);

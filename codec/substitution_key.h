@@ -14,7 +14,6 @@ namespace morvane {
 class CrtRandom {
 public:
     explicit CrtRandom(std::uint32_t seed = 1) : m_state(seed) {}
-    void Seed(std::uint32_t seed) { m_state = seed; }
     // Next draw, 0 to 32767.
     int Next() {
         m_state = m_state * 214013u + 2531011u;
@@ -29,8 +28,6 @@ private:
 // taken by its low 16 bits as a signed number; a null table or a count of 0
 // or less leaves everything untouched. Seeded with `seconds`.
 void MakeRandomPermutation(std::int32_t* table, int count, std::time_t seconds);
-// The same, seeded with the current calendar time.
-void MakeRandomPermutation(std::int32_t* table, int count);
 
 // The stored form of a key table: the low byte of each entry.
 StoredKey StoreKey(const std::int32_t (&table)[kKeySize]);
@@ -38,6 +35,6 @@ StoredKey StoreKey(const std::int32_t (&table)[kKeySize]);
 // Builds the inverse of a stored key (for i ascending, inverse[key[i]] = i).
 // Returns false when the key is not a permutation; the inverse is then
 // still filled, the highest position winning.
-bool InvertKey(const StoredKey& key, StoredKey& inverse);
+bool InvertKey(const StoredKey& key, ByteTable& inverse);
 
 }  // namespace morvane

@@ -1,14 +1,12 @@
 #include "job_relay.h"
 
+#include <chrono>
 #include <thread>
 #include <utility>
 
-CJobRelay::CJobRelay(HWND hDialog)
-    : m_hDialog(hDialog), m_hFinished(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+CJobRelay::CJobRelay(HWND hDialog) : m_hDialog(hDialog) {}
 
-CJobRelay::~CJobRelay() {
-    if (m_hFinished != nullptr) ::CloseHandle(m_hFinished);
-}
+CJobRelay::~CJobRelay() = default;
 
 std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
                                             std::unique_ptr<morvane::JobRequest> request) {
@@ -21,8 +19,11 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
         } catch (...) {
             // Nothing may escape a thread; the job has ended either way.
         }
-        relay->m_bFinished = true;
-        if (relay->m_hFinished != nullptr) ::SetEvent(relay->m_hFinished);
+        {
+            std::lock_guard lock(relay->m_mutex);
+            relay->m_bFinished = true;
+        }
+        relay->m_finishedChanged.notify_all();
     });
     request.release();
     worker.detach();
@@ -64,10 +65,9 @@ bool CJobRelay::Settled() const {
 }
 
 bool CJobRelay::WaitUntilFinished(DWORD milliseconds) const {
-    if (m_hFinished != nullptr) return ::WaitForSingleObject(m_hFinished, milliseconds) == WAIT_OBJECT_0;
-    const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    while (!m_bFinished && ::GetTickCount64() < deadline) ::Sleep(1);
-    return m_bFinished;
+    std::unique_lock lock(m_mutex);
+    return m_finishedChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                      [this] { return m_bFinished.load(); });
 }
 
 bool CJobRelay::HasWindow() const {

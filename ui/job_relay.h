@@ -95,8 +95,8 @@ private:
     std::deque<Call> m_calls;      // queued, not yet taken by the dialog's thread
     std::uint64_t m_nQueued = 0;   // tickets given
     std::uint64_t m_nDone = 0;     // tickets carried out (a detach drops the rest)
-    std::atomic<bool> m_bFinished{false};
-    HANDLE m_hFinished;  // set with m_bFinished; null if it could not be made
+    std::atomic<bool> m_bFinished{false};  // set under m_mutex
+    mutable std::condition_variable m_finishedChanged;
 
     // Stored by the worker, fetched by the dialog's thread.
     std::atomic<std::uint32_t> m_nPosition{0};

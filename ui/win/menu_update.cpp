@@ -15,10 +15,9 @@ UINT ItemCount(HMENU menu) {
     return count > 0 ? static_cast<UINT>(count) : 0;
 }
 
-// The menu holding hPopup: the context menu itself, or the menu bar of the
-// target's top-level window when hPopup is one of its popups.
+// The menu holding hPopup: the menu bar of the target's top-level window
+// when hPopup is one of its popups. This layer shows no context menus.
 HMENU FindParentMenu(const CWnd& target, HMENU hPopup) {
-    if (hPopup == AfxGetTrackedPopupMenu()) return hPopup;
     if (::GetMenu(target.m_hWnd) == nullptr) return nullptr;
     const HMENU bar = ::GetMenu(::GetAncestor(target.m_hWnd, GA_ROOT));
     const UINT count = ItemCount(bar);
@@ -29,10 +28,6 @@ HMENU FindParentMenu(const CWnd& target, HMENU hPopup) {
 }
 
 }  // namespace
-
-HMENU AfxGetTrackedPopupMenu() {
-    return nullptr;
-}
 
 void UpdateMenuPopup(CWnd& target, HMENU hPopup, BOOL bSysMenu, BOOL bAutoDisable) {
     if (bSysMenu || hPopup == nullptr) return;

@@ -11,8 +11,3 @@
 // An entry that opens a nested popup is updated under the id of the nested
 // popup's first item. Handlers may add or delete items of hPopup meanwhile.
 void UpdateMenuPopup(CWnd& target, HMENU hPopup, BOOL bSysMenu, BOOL bAutoDisable);
-
-// The popup this thread shows as a context menu, which counts as its own
-// parent menu. This layer tracks no context menus, so there is none; a
-// context menu would be registered here.
-HMENU AfxGetTrackedPopupMenu();
