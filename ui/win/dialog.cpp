@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app.h"
+#include "dialog_template.h"
 
 namespace {
 
@@ -27,8 +28,16 @@ CDialog::~CDialog() {
 }
 
 bool CDialog::CreateFromTemplate(HWND hParent) {
-    return ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent, DialogProc,
-                                reinterpret_cast<LPARAM>(this)) != nullptr;
+    const HINSTANCE module = AfxGetResourceHandle();
+    CDialogTemplate dialogTemplate;
+    if (!dialogTemplate.Load(module, MAKEINTRESOURCEW(m_nIDTemplate)))  // the system says what is wrong
+        return ::CreateDialogParamW(module, MAKEINTRESOURCEW(m_nIDTemplate), hParent, DialogProc,
+                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+    // A copy with the shell's dialog font for the old ANSI faces: the
+    // resource keeps the face the specification gives it.
+    dialogTemplate.SubstituteShellFont();
+    return ::CreateDialogIndirectParamW(module, dialogTemplate.Get(), hParent, DialogProc,
+                                        reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 bool CDialog::Create(CWnd* pParentWnd) {

@@ -1,6 +1,8 @@
-// Dialogs built from templates of the program's resources. One static
-// dialog procedure hands every message to the dialog object's message map;
-// C++ exceptions stop there and are shown instead of crossing into Windows.
+// Dialogs built from templates of the program's resources, in the shell's
+// dialog font where a template names an old ANSI face (dialog_template.h);
+// the dialog's font is the one WM_GETFONT returns. One static dialog
+// procedure hands every message to the dialog object's message map; C++
+// exceptions stop there and are shown instead of crossing into Windows.
 #pragma once
 
 #include "data_exchange.h"
