@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
         std::cerr << "morvane-cli: " << command.error << '\n' << UsageText();
         return kExitUsage;
     case Action::Info:
-        return RunInfo(command, morvane::SystemPlatform(), std::cout);
+        // A report lost on a full or closed stdout is said, as for the jobs.
+        return FinishRun(RunInfo(command, morvane::SystemPlatform(), std::cout), 0, std::cout, std::cerr);
     case Action::Encode:
     case Action::Decode:
         break;

@@ -127,6 +127,10 @@ void BufferedFile::Close() {
         Discard();
         return;
     }
+    FlushAndClose();
+}
+
+void BufferedFile::FlushAndClose() {
     if (!m_open) return;
     m_open = false;
     std::string writeError;
@@ -151,24 +155,37 @@ void BufferedFile::FlushWrites() {
 }
 
 PublishStatus BufferedFile::Publish(const std::string& path) {
-    if (!m_output || !m_open || m_published) return PublishStatus::Failed;
-    FlushWrites();
+    if (!m_output || m_published) return PublishStatus::Failed;
+    if (m_raw->NamesWithoutHandle()) {
+        // Everything that can fail is done before the name is given: a
+        // failed close (a delayed write error) leaves nothing named.
+        if (m_open) {
+            FlushAndClose();
+            m_closedWhole = true;
+        }
+        if (!m_closedWhole) return PublishStatus::Failed;
+    } else {
+        if (!m_open) return PublishStatus::Failed;
+        FlushWrites();
+    }
     const PublishStatus status = m_raw->Publish(path);
     if (status != PublishStatus::Published) return status;
     m_published = true;
     m_path = path;
-    // A failure to close still fails the job, which then removes the file.
-    Close();
+    // Named through the open handle (an unnamed file's link needs it): a
+    // failure to close still fails the job, whose Discard then removes the
+    // name only while it still holds this file.
+    FlushAndClose();
     return status;
 }
 
-std::string BufferedFile::Discard() noexcept {
+DiscardResult BufferedFile::Discard() noexcept {
     StopAndClose();
     if (!m_output) return {};
     try {
         return m_raw->Remove();
     } catch (...) {
-        return m_path;
+        return {m_path, {}};
     }
 }
 
@@ -178,6 +195,10 @@ std::int64_t BufferedFile::Length() {
 
 std::optional<std::uint32_t> BufferedFile::Permissions() {
     return m_raw->Permissions();
+}
+
+std::optional<FileStamp> BufferedFile::Stamp() {
+    return m_raw->Stamp();
 }
 
 }  // namespace morvane

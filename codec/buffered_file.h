@@ -41,12 +41,17 @@ public:
     virtual std::int64_t Length() = 0;
     virtual std::string ErrorText() = 0;
     virtual std::optional<std::uint32_t> Permissions() { return std::nullopt; }
-    // An output's naming and removal. Publish runs with the handle open and
-    // everything written; Remove runs once the handle is closed and removes
-    // what is left under a name (the temporary, or the published file),
-    // returning its path when that fails.
+    virtual std::optional<FileStamp> Stamp() { return std::nullopt; }
+    // An output's naming and removal. Publish runs with everything written,
+    // and with the handle open unless NamesWithoutHandle; Remove runs once
+    // the handle is closed and removes what is left under a name (the
+    // temporary, or the published file) while it is still this file.
     virtual PublishStatus Publish(const std::string& /*path*/) { return PublishStatus::Failed; }
-    virtual std::string Remove() { return {}; }
+    virtual DiscardResult Remove() { return {}; }
+    // True when Publish works on a closed handle (a named temporary renamed
+    // by its name): the handle is then closed before the name is given, so
+    // a failure to close fails the job before anything is named.
+    virtual bool NamesWithoutHandle() const { return false; }
 };
 
 // A source is read through it; an output (made with `output` true) is
@@ -67,11 +72,12 @@ public:
     void Close() override;
     std::int64_t Length() override;
     std::optional<std::uint32_t> Permissions() override;
+    std::optional<FileStamp> Stamp() override;
     std::span<const std::uint8_t> ReadSpan(std::size_t size) override;
     std::span<std::uint8_t> WriteSpan(std::size_t size) override;
     void CommitWrite(std::size_t count) override;
     PublishStatus Publish(const std::string& path) override;
-    std::string Discard() noexcept override;
+    DiscardResult Discard() noexcept override;
 
 private:
     // Reading: the spare room before the data; writing: after it.
@@ -95,6 +101,9 @@ private:
     void AwaitTransfer();
     // Writes out everything buffered; raises its failure.
     void FlushWrites();
+    // Writes out what is buffered and closes the handle; raises the first
+    // failure, the handle closed either way.
+    void FlushAndClose();
 
     std::string m_path;
     std::unique_ptr<RawFile> m_raw;
@@ -109,6 +118,7 @@ private:
     bool m_open = true;
     const bool m_output;
     bool m_published = false;
+    bool m_closedWhole = false;  // closed for naming, everything written
     // Set by the transfer thread; read after AwaitTransfer.
     std::size_t m_otherCount = 0;
     std::string m_transferError;

@@ -78,7 +78,9 @@ constexpr std::uint32_t kCancelCheckBlocks = 16;
 enum class Copy { Done, Cancelled };
 
 // Transforms exactly `length` bytes of the source. A source that ends
-// sooner or goes on past them changed while it was read: a file error.
+// sooner or goes on past them, or whose identity or change stamps differ
+// from the job's start once it is read (cut and grown back, rewritten in
+// place), changed while it was read: a file error.
 Copy CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context) {
     const BlockTransform transform(table);
     std::uint32_t blocks = 0;
@@ -92,21 +94,26 @@ Copy CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable
         context.host.SetProgressPos(++blocks);
     }
     if (!source.ReadSpan(1).empty()) throw FileError(changed);
+    if (context.sourceStamp && source.Stamp() != context.sourceStamp) throw FileError(changed);
     return Copy::Done;
 }
 
-// A failed removal adds the leftover's path to what the job reports.
-std::string WithLeftover(std::string message, const std::string& leftover) {
-    if (leftover.empty()) return message;
-    return (message.empty() ? "" : message + "\n") + "Unable to remove file " + leftover;
+// What the removal left adds a line to what the job reports: the path of
+// what could not be removed, or of a name that now holds another file.
+std::string WithLeftover(std::string message, const DiscardResult& left) {
+    const auto add = [&message](const std::string& line) { message = (message.empty() ? "" : message + "\n") + line; };
+    if (!left.leftAlone.empty())
+        add("The file \"" + left.leftAlone + "\" was left as it is: another file has taken its name.");
+    if (!left.leftover.empty()) add("Unable to remove file " + left.leftover);
+    return message;
 }
 
 // Removes the unpublished (or failed) output; returns what is left, if anything.
-std::string Discard(std::unique_ptr<OutputFile>& output) noexcept {
+DiscardResult Discard(std::unique_ptr<OutputFile>& output) noexcept {
     if (!output) return {};
-    std::string leftover = output->Discard();
+    DiscardResult left = output->Discard();
     output.reset();
-    return leftover;
+    return left;
 }
 
 // Publishes the complete output under the first free name, moving on to
@@ -138,8 +145,11 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         }
         output = std::move(created.file);
         steps.WriteBeforePayload(*output, context);
-        if (CopyBlocks(source, *output, steps.PayloadLength(context), steps.SubstitutionTable(), context) ==
-            Copy::Done) {
+        // Asked once more right before the name is given: an interrupt that
+        // came during the last blocks still wins.
+        const std::int64_t payload = steps.PayloadLength(context);
+        const Copy copied = CopyBlocks(source, *output, payload, steps.SubstitutionTable(), context);
+        if (copied == Copy::Done && !context.host.Cancelled()) {
             if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
                 output.reset();
                 context.host.OutputWritten(outputPath);
@@ -208,6 +218,7 @@ std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, cons
     std::unique_ptr<File> source = platform.OpenSource(sourcePath);
     const PathParts parts = platform.SplitPath(sourcePath);
     const std::int64_t length = source ? source->Length() : -1;
+    std::optional<FileStamp> stamp = source ? source->Stamp() : std::nullopt;
     const std::string refusal =
         source ? CheckSizes(length, platform, targetFolder) : "Unable to open file " + sourcePath;
     if (!refusal.empty()) {
@@ -219,7 +230,7 @@ std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, cons
     host.SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
     host.SetProgressStep(1);
     const std::unique_ptr<JobSteps> steps = kind == JobKind::Encode ? MakeEncodeSteps() : MakeDecodeSteps();
-    JobContext context{host, platform, sourcePath, parts, length};
+    JobContext context{host, platform, sourcePath, parts, length, stamp};
     const std::uint32_t result = TransformSource(*steps, context, *source, targetFolder);
     CloseQuietly(source);
     return result;

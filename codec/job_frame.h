@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "container_format.h"
@@ -20,6 +21,9 @@ struct JobContext {
     const std::string& sourcePath;
     const PathParts& sourceParts;
     std::int64_t sourceLength;
+    // Taken with the length when the job started; none where the platform
+    // has no stamps.
+    std::optional<FileStamp> sourceStamp;
 };
 
 class JobSteps {

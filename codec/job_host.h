@@ -26,9 +26,11 @@ public:
     virtual void OutputWritten(const std::string& /*path*/) {}
     // True once the host wants the job stopped (its window has gone, an
     // interrupt came). Asked after the checks, before the output is created,
-    // and every few blocks while the payload is copied: a cancelled job
-    // stops without output and without a message (result 1). May be asked
-    // from the worker thread while another thread sets it.
+    // every few blocks while the payload is copied, and once more right
+    // before the output is named: a cancelled job stops without output and
+    // without a message (result 1). One that came after the name was given
+    // stops nothing: that job has succeeded. May be asked from the worker
+    // thread while another thread sets it.
     virtual bool Cancelled() const { return false; }
 };
 

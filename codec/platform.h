@@ -22,6 +22,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Which file an open handle is, and the stamps of its last change: taken
+// when a job starts and again once its source is read, so a source cut
+// short and grown back, or rewritten in place, shows. On POSIX st_dev,
+// st_ino, st_size, st_mtim and st_ctim (nanoseconds); on Windows the volume
+// serial number and file ID, the size, LastWriteTime and ChangeTime.
+struct FileStamp {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // An open file. Implementations buffer reads and writes themselves (1 MiB),
 // so callers may work in small blocks without a system call per block.
 class File {
@@ -43,6 +57,9 @@ public:
     // The file's POSIX permission bits (0777 at most); none where the
     // system has no such bits.
     virtual std::optional<std::uint32_t> Permissions() { return std::nullopt; }
+    // Identity and change stamps of the open file; none when they cannot
+    // be had.
+    virtual std::optional<FileStamp> Stamp() { return std::nullopt; }
 
     // Block access without a copy: the caller reads from and writes into
     // the file's own buffers. At most kMaxSpan bytes per call. The defaults
@@ -63,21 +80,36 @@ private:
 
 enum class PublishStatus { Published, NameTaken, Failed };
 
+// What Discard could not, or would not, remove.
+struct DiscardResult {
+    // The output, still under this name: its removal failed.
+    std::string leftover;
+    // A name of the output that now holds another file (someone moved one
+    // there): that file was left as it is.
+    std::string leftAlone;
+    bool Clean() const { return leftover.empty() && leftAlone.empty(); }
+};
+
 // An output while it is written: unnamed, or under a temporary name of the
 // form ".NAME.XXXXXX.~mq-part" in the target folder (marked for deletion
 // where the system allows), until Publish gives it its final name. An
 // output destroyed or closed unpublished is discarded.
 class OutputFile : public File {
 public:
-    // Writes out what is buffered (a failure raises FileError), then names
-    // the complete file `path` unless something of that name exists, which
-    // is never replaced. Published: the file is closed under `path`.
-    // NameTaken: nothing changed, another name may be tried. Failed: the
-    // name could not be given.
+    // Writes out what is buffered, and closes the file first where the name
+    // can be given without it (a failure of either raises FileError before
+    // anything is named); then names the complete file `path` unless
+    // something of that name exists, a link included, which is never
+    // replaced. Published: the file is closed under `path`; a failure to
+    // close it now raises FileError, and the output keeps its name until
+    // Discard. NameTaken: nothing changed, another name may be tried.
+    // Failed: the name could not be given.
     virtual PublishStatus Publish(const std::string& path) = 0;
-    // Closes and removes the file, published or not. Returns the path of
-    // what could not be removed, or an empty string.
-    virtual std::string Discard() noexcept = 0;
+    // Closes and removes the file, published or not. A name is removed only
+    // while it still holds this very file (device and inode, or the file
+    // ID, checked at the last moment); one that holds another file is left
+    // alone.
+    virtual DiscardResult Discard() noexcept = 0;
 };
 
 enum class CreateStatus { Created, Failed };
@@ -103,7 +135,8 @@ public:
     virtual std::unique_ptr<File> OpenSource(const std::string& path) = 0;
     // True when something of this name exists that is not a regular file
     // (a folder, a FIFO, a device), or a file that can be opened for
-    // reading. Never blocks.
+    // reading; on Windows anything of this name, probed without following a
+    // link. Never blocks.
     virtual bool ProbeName(const std::string& path) = 0;
     // Creates the temporary output for a file to be published as `path`,
     // in its folder, with at most `permissions` (POSIX bits) where given.

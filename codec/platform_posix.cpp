@@ -1,8 +1,9 @@
 // The platform on POSIX systems: '/' separates, there are no drives, and
 // files are plain descriptors under the shared buffer. An output is written
-// unnamed (Linux O_TMPFILE) where the file system allows, else under a
-// hidden temporary name, and linked or renamed to its final name without
-// replacing anything.
+// unnamed (Linux O_TMPFILE) where the file system allows, linked to its final
+// name through its descriptor and closed after; else under a hidden temporary
+// name, closed first and then renamed (or linked) to its final name. Neither
+// replaces anything, and a name is removed only while it holds the output.
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -19,36 +20,52 @@
 namespace morvane {
 namespace {
 
-// Links or renames `from` to `to` unless `to` exists; EEXIST in errno when
-// it does.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::int64_t Nanoseconds(const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// Links or renames `from` to `to` unless `to` exists, a link included;
+// EEXIST in errno when it does.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to, const PosixNamingCalls& calls) {
+    if (calls.renameNoReplace(from.c_str(), to.c_str()) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-#endif
-    // The file system cannot rename without replacing: a second link, then
-    // the temporary name goes.
-    if (::link(from.c_str(), to.c_str()) == 0) {
+    // The file system cannot rename without replacing: the complete file's
+    // second link claims the name, then the temporary name goes. Nothing
+    // but the complete file ever shows under the final name.
+    if (calls.link(from.c_str(), to.c_str()) == 0) {
         ::unlink(from.c_str());
         return true;
     }
     if (errno == EEXIST) return false;
-    // No hard links either (FAT and the like): claim the name with an empty
-    // file of our own, then rename over that file only.
+    // No hard links either (some FUSE and network file systems): claim the
+    // name with an empty file of our own, then rename over that file only.
+    // A kill between the two leaves the empty claim under the final name.
     const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (claim < 0) return false;
+    struct stat claimed {};
+    const bool known = ::fstat(claim, &claimed) == 0;
     ::close(claim);
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (calls.rename(from.c_str(), to.c_str()) == 0) return true;
     const int error = errno;
-    ::unlink(to.c_str());
+    // The claim goes only while the name still holds it.
+    struct stat now {};
+    if (known && ::lstat(to.c_str(), &now) == 0 && SameFile(now, claimed)) ::unlink(to.c_str());
     errno = error;
     return false;
 }
 
 class PosixFile final : public RawFile {
 public:
-    // A source, or an output: unnamed when `temporaryPath` is empty.
-    explicit PosixFile(int fd, std::string temporaryPath = {}) : m_fd(fd), m_temporaryPath(std::move(temporaryPath)) {}
+    // A source.
+    explicit PosixFile(int fd) : m_fd(fd) {}
+    // An output, which is `identity`: unnamed when `temporaryPath` is empty.
+    PosixFile(int fd, const struct stat& identity, std::string temporaryPath, const PosixNamingCalls& calls)
+        : m_fd(fd), m_temporaryPath(std::move(temporaryPath)), m_identity(identity),
+          m_namedTemporary(!m_temporaryPath.empty()), m_calls(calls) {}
     ~PosixFile() override {
         if (m_fd >= 0) ::close(m_fd);
     }
@@ -57,6 +74,14 @@ public:
         struct stat info {};
         if (::fstat(m_fd, &info) != 0) return std::nullopt;
         return static_cast<std::uint32_t>(info.st_mode & 0777);
+    }
+
+    std::optional<FileStamp> Stamp() override {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0) return std::nullopt;
+        return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                         static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
+                         Nanoseconds(info.st_ctim)};
     }
 
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
@@ -105,15 +130,19 @@ public:
 
     std::string ErrorText() override { return std::strerror(m_errno); }
 
+    // A named temporary is renamed by its name, closed; an unnamed file is
+    // linked through its open descriptor.
+    bool NamesWithoutHandle() const override { return m_namedTemporary; }
+
     PublishStatus Publish(const std::string& path) override {
         bool done = false;
-        if (m_temporaryPath.empty()) {
+        if (!m_namedTemporary) {
             // Named through the descriptor's entry in /proc, which needs no
-            // privilege (AT_EMPTY_PATH does).
+            // privilege (AT_EMPTY_PATH does). A link never replaces anything.
             const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
             done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        } else {
-            done = RenameWithoutReplacing(m_temporaryPath, path);
+        } else if (!m_temporaryPath.empty()) {
+            done = RenameWithoutReplacing(m_temporaryPath, path, m_calls);
             if (done) m_temporaryPath.clear();
         }
         if (done) {
@@ -123,13 +152,27 @@ public:
         return errno == EEXIST ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
 
-    std::string Remove() override {
+    DiscardResult Remove() override {
+        DiscardResult result;
         for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
             if (name->empty()) continue;
-            if (::unlink(name->c_str()) != 0 && errno != ENOENT) return *name;
+            // Looked at the last moment before the removal: a name that now
+            // holds another file (moved there meanwhile) keeps it.
+            struct stat info {};
+            if (::lstat(name->c_str(), &info) != 0) {
+                if (errno != ENOENT) {
+                    result.leftover = *name;
+                    return result;
+                }
+            } else if (!SameFile(info, m_identity)) {
+                result.leftAlone = *name;
+            } else if (::unlink(name->c_str()) != 0 && errno != ENOENT) {
+                result.leftover = *name;
+                return result;
+            }
             name->clear();
         }
-        return {};
+        return result;
     }
 
 private:
@@ -142,6 +185,9 @@ private:
     int m_errno = 0;
     std::string m_temporaryPath;  // an output's name until it is published
     std::string m_publishedPath;
+    struct stat m_identity {};    // an output's device and inode
+    bool m_namedTemporary = false;
+    PosixNamingCalls m_calls;
 };
 
 // Opens without waiting for a FIFO's writer or a device; blocking reads
@@ -156,7 +202,8 @@ bool IsPosixSeparator(char c) {
 
 class PosixPlatform final : public Platform {
 public:
-    explicit PosixPlatform(bool unnamedOutputs) : m_unnamedOutputs(unnamedOutputs) {}
+    PosixPlatform(bool unnamedOutputs, PosixNamingCalls calls)
+        : m_unnamedOutputs(unnamedOutputs), m_calls(std::move(calls)) {}
 
     std::unique_ptr<File> OpenSource(const std::string& path) override {
         const int fd = OpenWithoutBlocking(path);
@@ -202,9 +249,18 @@ public:
             if (fd < 0 && errno != EEXIST) break;
         }
         if (fd < 0) return {CreateStatus::Failed, nullptr};
+        // The output's identity, by which alone it is ever removed.
+        struct stat identity {};
+        if (::fstat(fd, &identity) != 0) {
+            ::close(fd);
+            if (!temporaryPath.empty()) ::unlink(temporaryPath.c_str());
+            return {CreateStatus::Failed, nullptr};
+        }
         // The source's bits, never wider: the output is as private as it.
         if (permissions) ::fchmod(fd, *permissions & 0777);
-        return {CreateStatus::Created, std::make_unique<BufferedFile>(path, true, std::make_unique<PosixFile>(fd, temporaryPath))};
+        return {CreateStatus::Created,
+                std::make_unique<BufferedFile>(path, true,
+                                               std::make_unique<PosixFile>(fd, identity, temporaryPath, m_calls))};
     }
 
     PathParts SplitPath(const std::string& path) override {
@@ -223,18 +279,40 @@ public:
 
 private:
     bool m_unnamedOutputs;
+    PosixNamingCalls m_calls;
 };
 
 }  // namespace
 
+PosixNamingCalls SystemNamingCalls() {
+    PosixNamingCalls calls;
+    calls.renameNoReplace = [](const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+        (void)from;
+        (void)to;
+        errno = ENOSYS;
+        return -1;
+#endif
+    };
+    calls.link = [](const char* from, const char* to) { return ::link(from, to); };
+    calls.rename = [](const char* from, const char* to) { return ::rename(from, to); };
+    return calls;
+}
+
 Platform& SystemPlatform() {
-    static PosixPlatform platform(true);
+    static PosixPlatform platform(true, SystemNamingCalls());
     return platform;
 }
 
 Platform& NamedOutputsPlatform() {
-    static PosixPlatform platform(false);
+    static PosixPlatform platform(false, SystemNamingCalls());
     return platform;
+}
+
+std::unique_ptr<Platform> MakeNamedOutputsPlatform(PosixNamingCalls calls) {
+    return std::make_unique<PosixPlatform>(false, std::move(calls));
 }
 
 }  // namespace morvane

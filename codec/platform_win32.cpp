@@ -2,8 +2,12 @@
 // drive, and files are Win32 handles under the shared buffer. Paths are UTF-8
 // inside; each call takes them in the wide form (win_path.h), so any name and
 // any length works. An output is written as ".NAME.XXXXXX.~mq-part", marked
-// for deletion so that even a killed process leaves nothing, and unmarked and
-// renamed to its final name, never replacing anything, once complete.
+// for deletion so that even a killed process leaves nothing; once complete it
+// is unmarked and given its final name by a hard link, which refuses any
+// entry of that name, a link included (under Wine a rename does not refuse a
+// dangling Unix link), then its temporary name goes with the handle. Where
+// the volume has no hard links it is renamed without replacing anything.
+// Names are probed without following links.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -15,6 +19,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 #include "buffered_file.h"
 #include "win_path.h"
@@ -40,12 +45,64 @@ bool MarkForDeletion(HANDLE handle, bool mark) {
     return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
+// The file an open handle is: its volume and file ID.
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// Opens the entry of this name itself, a link or a device included, for
+// nothing but its attributes and `access`; never follows a link, never
+// blocks.
+HANDLE OpenEntry(const std::string& path, DWORD access) {
+    return CreateFileW(FileSystemPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// True when something of this name exists: a file, a folder, a device, a
+// link (under Wine a Unix link that loops; a dangling one is not seen).
+bool EntryExists(const std::string& path) {
+    const HANDLE handle = OpenEntry(path, FILE_READ_ATTRIBUTES);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_CANT_RESOLVE_FILENAME || error == ERROR_SHARING_VIOLATION;
+}
+
+enum class Removal { Removed, Gone, Other, Failed };
+
+// Deletes the entry of this name only if it is the file `identity`: checked
+// and deleted through one handle, so what is deleted is what was checked.
+Removal RemoveIfSame(const std::string& path, const FileIdentity& identity) {
+    const HANDLE handle = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Removal::Gone : Removal::Failed;
+    }
+    Removal result = Removal::Other;
+    if (IdentityOf(handle) == identity) result = MarkForDeletion(handle, true) ? Removal::Removed : Removal::Failed;
+    CloseHandle(handle);
+    return result;
+}
+
 class Win32File final : public RawFile {
 public:
-    // A source, or an output under its temporary name, marked for deletion
-    // or not.
-    explicit Win32File(HANDLE handle, std::string temporaryPath = {}, bool marked = false)
-        : m_hFile(handle), m_temporaryPath(std::move(temporaryPath)), m_bMarked(marked) {}
+    // A source.
+    explicit Win32File(HANDLE handle) : m_hFile(handle) {}
+    // An output under its temporary name, which is `identity`, marked for
+    // deletion or not.
+    Win32File(HANDLE handle, const FileIdentity& identity, std::string temporaryPath, bool marked)
+        : m_hFile(handle), m_temporaryPath(std::move(temporaryPath)), m_identity(identity), m_bMarked(marked) {}
     ~Win32File() override {
         if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
     }
@@ -92,32 +149,60 @@ public:
         return GetFileSizeEx(m_hFile, &size) ? static_cast<std::int64_t>(size.QuadPart) : -1;
     }
 
+    std::optional<FileStamp> Stamp() override {
+        const auto identity = IdentityOf(m_hFile);
+        FILE_BASIC_INFO basic{};
+        FILE_STANDARD_INFO standard{};
+        if (!identity || !GetFileInformationByHandleEx(m_hFile, FileBasicInfo, &basic, sizeof basic) ||
+            !GetFileInformationByHandleEx(m_hFile, FileStandardInfo, &standard, sizeof standard))
+            return std::nullopt;
+        return FileStamp{identity->volume, (std::uint64_t{identity->indexHigh} << 32) | identity->indexLow,
+                         standard.EndOfFile.QuadPart, basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
+    }
+
     std::string ErrorText() override { return SystemErrorText(m_error); }
 
     PublishStatus Publish(const std::string& path) override {
         if (m_bMarked && !MarkForDeletion(m_hFile, false)) return PublishStatus::Failed;
-        // Renamed by name: our handle shares deletion, which a rename needs.
-        if (MoveFileExW(FileSystemPath(m_temporaryPath).c_str(), FileSystemPath(path).c_str(), 0)) {
-            m_temporaryPath.clear();
+        m_bMarked = false;
+        // A hard link refuses every entry of the name, a dangling link
+        // included; the temporary name then goes with the handle.
+        if (CreateHardLinkW(FileSystemPath(path).c_str(), FileSystemPath(m_temporaryPath).c_str(), nullptr)) {
             m_publishedPath = path;
-            m_bMarked = false;
+            if (MarkForDeletion(m_hFile, true) || RemoveIfSame(m_temporaryPath, m_identity) == Removal::Removed)
+                m_temporaryPath.clear();
             return PublishStatus::Published;
         }
-        const DWORD error = GetLastError();
-        if (m_bMarked) MarkForDeletion(m_hFile, true);
-        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
-                           GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            // No hard links on this volume (FAT, some shares): renamed by
+            // name, which our handle allows, never replacing anything.
+            if (MoveFileExW(FileSystemPath(m_temporaryPath).c_str(), FileSystemPath(path).c_str(), 0)) {
+                m_temporaryPath.clear();
+                m_publishedPath = path;
+                return PublishStatus::Published;
+            }
+            error = GetLastError();
+        }
+        m_bMarked = MarkForDeletion(m_hFile, true);
+        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || EntryExists(path);
         return taken ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
 
-    std::string Remove() override {
+    DiscardResult Remove() override {
         // A marked temporary went with its handle.
+        DiscardResult result;
         for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
             if (name->empty()) continue;
-            if (!DeleteFileW(FileSystemPath(*name).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return *name;
+            switch (RemoveIfSame(*name, m_identity)) {
+            case Removal::Removed:
+            case Removal::Gone: break;
+            case Removal::Other: result.leftAlone = *name; break;
+            case Removal::Failed: result.leftover = *name; return result;
+            }
             name->clear();
         }
-        return {};
+        return result;
     }
 
 private:
@@ -130,6 +215,7 @@ private:
     DWORD m_error = ERROR_SUCCESS;
     std::string m_temporaryPath;  // an output's name until it is published
     std::string m_publishedPath;
+    FileIdentity m_identity;  // an output's
     bool m_bMarked = false;
 };
 
@@ -161,14 +247,8 @@ public:
         return std::make_unique<BufferedFile>(path, false, std::make_unique<Win32File>(handle));
     }
 
-    bool ProbeName(const std::string& path) override {
-        const HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return false;
-        CloseHandle(handle);
-        return true;
-    }
+    // Whatever has this name counts, a link included, followed or not.
+    bool ProbeName(const std::string& path) override { return EntryExists(path); }
 
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> /*permissions*/) override {
         std::size_t nameStart = path.size();
@@ -179,16 +259,25 @@ public:
         const std::string name = path.substr(nameStart);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
-            const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(), GENERIC_WRITE | DELETE,
-                                              FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(),
+                                              GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE, FILE_SHARE_DELETE,
+                                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
                 break;
             }
+            // The output's identity, by which alone it is ever removed.
+            const auto identity = IdentityOf(handle);
+            if (!identity) {
+                MarkForDeletion(handle, true);
+                CloseHandle(handle);
+                break;
+            }
             // Where the mark is refused, the temporary is deleted by name.
             const bool marked = MarkForDeletion(handle, true);
-            return {CreateStatus::Created, std::make_unique<BufferedFile>(path, true, std::make_unique<Win32File>(handle, temporaryPath, marked))};
+            auto raw = std::make_unique<Win32File>(handle, *identity, temporaryPath, marked);
+            return {CreateStatus::Created, std::make_unique<BufferedFile>(path, true, std::move(raw))};
         }
         return {CreateStatus::Failed, nullptr};
     }

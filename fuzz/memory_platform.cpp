@@ -56,7 +56,7 @@ public:
         Forget();
         return PublishStatus::Published;
     }
-    std::string Discard() noexcept override {
+    DiscardResult Discard() noexcept override {
         Forget();
         return {};
     }

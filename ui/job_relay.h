@@ -4,7 +4,10 @@
 // nothing lets the worker go on at once; a message makes it wait until the
 // user has read it. Once the dialog detaches (its window is going), queued
 // calls are dropped, new ones do nothing, and the job counts as cancelled:
-// it stops before it creates any output.
+// it stops at its next check (once its checks are done, every 16 blocks
+// while it transforms data, and right before its output would get its name)
+// and removes what it had written. A job whose output already has its name
+// keeps it.
 //
 // Progress is the exception: the worker only stores the latest position,
 // and the dialog's thread fetches it on a timer about 10 times a second, so

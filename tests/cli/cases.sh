@@ -77,6 +77,28 @@ case_info() {
     expect_status 1 "info --json"
     grep -qF '"verdict": "File not exist."' "$work/stdout" || fail "info --json: $(cat "$work/stdout")"
     [ "$(ls -A "$work" "$work/out")" = "$before" ] || fail "info wrote files"
+    # A report that cannot be written is said, as for the jobs.
+    "${runner[@]}" info "$work/out/data.~mq" >/dev/full 2>"$work/stderr"
+    status=$?
+    expect_status 1 "info with stdout full"
+    tr -d '\r' <"$work/stderr" >"$work/stderr.lf" && mv "$work/stderr.lf" "$work/stderr"
+    expect_text stderr "morvane-cli: unable to write to standard output" "info with stdout full"
+}
+
+# A link at an output's name, dangling or looping, counts as taken like a
+# file: never written through, never replaced. The links are made here, on
+# the Linux side, for the Windows tool under Wine as well.
+case_links_at_names() {
+    mkdir -p "$work/links"
+    ln -s "$work/nowhere/target" "$work/links/data.~mq"
+    ln -s "data (2).~mq" "$work/links/data (2).~mq"
+    expect_run 0 "$work/links${separator}data (3).~mq" "" "links at the names" -- encode "$source" "$work/links"
+    [ "$(readlink "$work/links/data.~mq")" = "$work/nowhere/target" ] || fail "the dangling link was replaced"
+    [ "$(readlink "$work/links/data (2).~mq")" = "data (2).~mq" ] || fail "the looping link was replaced"
+    [ ! -e "$work/nowhere" ] || fail "written through the dangling link"
+    [ "$(ls -A "$work/links" | wc -l)" -eq 3 ] || fail "links: the folder holds $(ls -A "$work/links")"
+    expect_run 0 "$work/dec${separator}data (3).bin" "" "decoded" -- decode "$work/links/data (3).~mq" "$work/dec"
+    cmp -s "$source" "$work/dec/data (3).bin" || fail "links at the names: output differs from the original"
 }
 
 # Several sources: one job each, in order; a failure stops none of the others.

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """End to end: what the real morvane-cli leaves behind when a job is
-interrupted, killed, or its source changes while it runs.
+interrupted, killed, or its source changes while it runs (cut, grown, cut
+and grown back to its length, or rewritten in place).
 
 Usage: midjob.py CLI CASE
        midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE   (the win_ cases)
@@ -12,8 +13,9 @@ continue, and checks the exit status, stderr, and that the target folder
 holds exactly what it held before, byte for byte, hidden files included.
 The Windows cases run the Windows tool under Wine through a helper that
 sends the console event (or kills it) once the job's output shows in the
-folder, and check the same. One more case loses the written path on a
-full stdout at the job's end.
+folder, and check the same; those that change the source stop the Windows
+tool's own process as above and change its source from the Linux side.
+One more case loses the written path on a full stdout at the job's end.
 """
 import hashlib
 import os
@@ -108,6 +110,25 @@ def grow_case(process, source, read):
         f.write(b"\0" * (8 << 20))
 
 
+def shrink_and_regrow_case(process, source, read):
+    """Cut short and grown back to its length: only the stamps tell."""
+    os.truncate(source, (read + SIZE) // 2)
+    os.truncate(source, SIZE + 4)
+
+
+def rewrite_at(offset):
+    """Bytes rewritten in place: the length stays, only the stamps tell."""
+    def act(process, source, read):
+        with open(source, "r+b") as f:
+            f.seek(offset(read))
+            f.write(b"rewritten in place")
+    return act
+
+
+rewrite_before_case = rewrite_at(lambda read: read // 4)
+rewrite_after_case = rewrite_at(lambda read: SIZE - 100)
+
+
 INTERRUPTED = "morvane-cli: interrupted\n"
 
 # name: (command, act on the stopped job, expected status, stderr check)
@@ -121,6 +142,9 @@ CASES = {
     "sigkill": ("encode", signal_case(signal.SIGKILL), -signal.SIGKILL, ""),
     "truncated": ("encode", truncate_case, 1, "{source}"),
     "grown": ("encode", grow_case, 1, "{source}"),
+    "shrunk_and_regrown": ("encode", shrink_and_regrow_case, 1, "{source}"),
+    "rewritten_before": ("encode", rewrite_before_case, 1, "{source}"),
+    "rewritten_after": ("encode", rewrite_after_case, 1, "{source}"),
     "decode_truncated": ("decode", truncate_case, 1, "{source}"),
 }
 
@@ -195,7 +219,9 @@ def stdout_full_case(tool, work):
         fail("; ".join(problems))
 
 
-def run_case(cli, name, work):
+def run_case(tool, name, work):
+    """`tool`: the command that runs the tool (the Windows one through its
+    Wine, whose process is the Windows program's own)."""
     command, act, expected, stderr_rule = CASES[name]
     env = dict(os.environ, SOURCE_DATE_EPOCH=EPOCH)
     sources = os.path.join(work, "sources")
@@ -204,20 +230,25 @@ def run_case(cli, name, work):
     make_source(plain)
     source = plain
     if command == "decode":
-        made = subprocess.run([cli, "encode", plain, sources], env=env, capture_output=True, text=True)
+        made = subprocess.run(tool + ["encode", plain, sources], env=env, capture_output=True, text=True)
         if made.returncode != 0:
             fail("could not make the container: " + made.stderr)
         source = made.stdout.strip()
         os.remove(plain)
+    # Its last change an hour back, so that one now shows in its stamps
+    # whatever their resolution.
+    hour_ago = os.path.getmtime(source) - 3600
+    os.utime(source, (hour_ago, hour_ago))
     target = prepare_target(work)
     before = snapshot(target)
-    changes_source = act in (truncate_case, grow_case)
+    changes_source = act in (truncate_case, grow_case, shrink_and_regrow_case, rewrite_before_case,
+                             rewrite_after_case)
     source_before = None if changes_source else digest(source)
 
     # A signal must also skip the jobs after the running one; a changed
     # source has one job, since a second would see it whole.
     repeats = 1 if changes_source else 2
-    process = subprocess.Popen([cli, command] + [source] * repeats + [target], env=env,
+    process = subprocess.Popen(tool + [command] + [source] * repeats + [target], env=env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     read = stop_under_way(process, os.path.getsize(source))
     act(process, source, read)
@@ -243,24 +274,32 @@ def run_case(cli, name, work):
         fail("; ".join(problems))
 
 
+# Sources changed in place from the Linux side while the Windows tool reads
+# them under Wine: the cases of CASES by these names, with "win_" before.
+WINDOWS_CHANGE_CASES = ["shrunk_and_regrown", "rewritten_before", "rewritten_after"]
+
+
 def main():
     args = sys.argv[1:]
-    windows = len(args) == 5 and args[0] == "--wine" and (args[4] in WINDOWS_CASES or args[4] == "win_stdout_full")
+    windows_cases = list(WINDOWS_CASES) + ["win_stdout_full"] + ["win_" + name for name in WINDOWS_CHANGE_CASES]
+    windows = len(args) == 5 and args[0] == "--wine" and args[4] in windows_cases
     if not windows and not (len(args) == 2 and (args[1] in CASES or args[1] == "stdout_full")):
         print("usage: midjob.py CLI CASE  (CASE: %s)\n"
               "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)"
-              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(list(WINDOWS_CASES) + ["win_stdout_full"])), file=sys.stderr)
+              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(windows_cases)), file=sys.stderr)
         return 2
     work = work_folder()
     try:
         if windows and args[4] == "win_stdout_full":
             stdout_full_case([args[1], args[3]], work)
+        elif windows and args[4][len("win_"):] in WINDOWS_CHANGE_CASES:
+            run_case([args[1], args[3]], args[4][len("win_"):], work)
         elif windows:
             run_windows_case(args[1], args[2], args[3], args[4], work)
         elif args[1] == "stdout_full":
             stdout_full_case([os.path.abspath(args[0])], work)
         else:
-            run_case(os.path.abspath(args[0]), args[1], work)
+            run_case([os.path.abspath(args[0])], args[1], work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

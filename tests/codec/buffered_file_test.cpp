@@ -29,6 +29,9 @@ public:
     std::string publishedAs;
     std::size_t sizeAtPublish = 0;
     int rawRemoves = 0;
+    // As a named temporary, renamed by its name once closed.
+    bool namesWithoutHandle = false;
+    bool closedAtPublish = false;
     // Where writes, the close and removals are logged in their order, when
     // the log has to outlive the file.
     std::vector<std::string>* log = nullptr;
@@ -36,13 +39,16 @@ public:
     PublishStatus Publish(const std::string& path) override {
         publishedAs = path;
         sizeAtPublish = content.size();
+        closedAtPublish = rawCloses > 0;
+        if (log != nullptr) log->push_back("publish");
         return PublishStatus::Published;
     }
-    std::string Remove() override {
+    DiscardResult Remove() override {
         ++rawRemoves;
         if (log != nullptr) log->push_back("remove");
         return {};
     }
+    bool NamesWithoutHandle() const override { return namesWithoutHandle; }
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
         if (failRead || (failReadsFrom >= 0 && rawReads >= failReadsFrom)) {
             ++rawReads;
@@ -127,6 +133,53 @@ TEST(BufferedFile, OutputIsNamedOnlyOnceEverythingIsWritten) {
     EXPECT_EQ(output.raw.rawRemoves, 0);
 }
 
+// Where the name is given without the handle (a named temporary), the handle
+// is closed first: a failure to close (a delayed write error) fails the
+// output before anything has its name.
+TEST(BufferedFile, OutputNamedWithoutItsHandleIsClosedFirst) {
+    MemoryFile output({}, true);
+    output.raw.namesWithoutHandle = true;
+    output.file.Write("abc", 3);
+    EXPECT_EQ(output.file.Publish("mem/final.bin"), PublishStatus::Published);
+    EXPECT_TRUE(output.raw.closedAtPublish);
+    EXPECT_EQ(output.raw.sizeAtPublish, 3u);
+    EXPECT_EQ(output.raw.rawCloses, 1);
+
+    std::vector<std::string> log;
+    MemoryFile failing({}, true);
+    failing.raw.namesWithoutHandle = true;
+    failing.raw.failClose = true;
+    failing.raw.log = &log;
+    failing.file.Write("abc", 3);
+    EXPECT_THROW(failing.file.Publish("mem/final.bin"), FileError);
+    EXPECT_EQ(failing.raw.publishedAs, "") << "nothing named";
+    EXPECT_EQ(failing.file.Publish("mem/final.bin"), PublishStatus::Failed) << "a failed output stays failed";
+    EXPECT_TRUE(failing.file.Discard().Clean());
+    EXPECT_EQ(log, (std::vector<std::string>{"write", "close", "remove"}));
+}
+
+// Named through its open handle (an unnamed file), the output is closed
+// after it has its name: a failure to close is raised once the name is
+// given, and the output's removal is left to Discard.
+TEST(BufferedFile, CloseFailingAfterTheNameIsRaisedAndLeftToDiscard) {
+    std::vector<std::string> log;
+    MemoryFile output({}, true);
+    output.raw.log = &log;
+    output.raw.failClose = true;
+    output.file.Write("abc", 3);
+    try {
+        output.file.Publish("mem/final.bin");
+        FAIL() << "the failed close went unreported";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "An error occurred while closing \"mem/final.bin\": No space left on device");
+    }
+    EXPECT_EQ(output.raw.publishedAs, "mem/final.bin");
+    EXPECT_FALSE(output.raw.closedAtPublish);
+    EXPECT_EQ(log, (std::vector<std::string>{"write", "publish", "close"})) << "all data out before the name";
+    EXPECT_TRUE(output.file.Discard().Clean());
+    EXPECT_EQ(output.raw.rawRemoves, 1);
+}
+
 TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
     struct Case {
         const char* how;
@@ -134,7 +187,7 @@ TEST(BufferedFile, UnpublishedOutputIsRemovedHoweverItEnds) {
     };
     const Case cases[] = {
         {"closed", [](MemoryFile& f) { f.file.Close(); }},
-        {"discarded", [](MemoryFile& f) { EXPECT_EQ(f.file.Discard(), ""); }},
+        {"discarded", [](MemoryFile& f) { EXPECT_TRUE(f.file.Discard().Clean()); }},
     };
     for (const Case& c : cases) {
         MemoryFile output({}, true);

@@ -48,6 +48,12 @@ const FaultCase kFaultCases[] = {
      Expect::SourceChanged},
     {"container ends early", true, [](InjectedFaults& f) { f.sourceEndsAfter = 600000; }, Expect::SourceChanged},
     {"source grows", false, [](InjectedFaults& f) { f.sourceGrowsBy = 1; }, Expect::SourceChanged},
+    {"source rewritten in place", false, [](InjectedFaults& f) { f.stampChangesAfter = 600000; },
+     Expect::SourceChanged},
+    {"source rewritten in place at its end", false, [](InjectedFaults& f) { f.stampChangesAfter = 0x100000 + 50; },
+     Expect::SourceChanged},
+    {"container rewritten in place", true, [](InjectedFaults& f) { f.stampChangesAfter = 600000; },
+     Expect::SourceChanged},
     {"container grows", true, [](InjectedFaults& f) { f.sourceGrowsBy = 5000; }, Expect::SourceChanged},
     {"leftover cannot be removed", false,
      [](InjectedFaults& f) {
@@ -118,6 +124,38 @@ INSTANTIATE_TEST_SUITE_P(Seam, JobFault, ::testing::ValuesIn(kFaultCases),
                          });
 
 using JobError = JobTest;
+
+// A close that fails once the output has its name (as a network file system
+// reports a delayed write error), while another file was moved to that name
+// meanwhile: the job fails with the close's error, and the other file is
+// neither removed nor changed.
+TEST_F(JobError, CloseFailingAfterPublicationLeavesTheFileThatTookTheName) {
+    platform.faults.closeFails = true;
+    platform.faults.nameTakenOverBeforeCloseFails = true;
+    const std::string source = MakeSource("report.pdf", kMiB + 50);
+    const std::string output = OutputIn(out, "report.~mq");
+
+    const std::uint32_t result = Encode(source);
+
+    ASSERT_EQ(platform.raisedErrors.size(), 1u);
+    ExpectStoppedWith(result, platform.raisedErrors.front() + "\nThe file \"" + output +
+                                  "\" was left as it is: another file has taken its name.");
+    EXPECT_EQ(platform.publishedPaths, std::vector<std::string>{output});
+    EXPECT_EQ(ListNames(out), std::vector<std::string>{"report.~mq"}) << "no temporary either";
+    const std::string other = kTakenOverText;
+    EXPECT_EQ(ReadBytes(output), Bytes(other.begin(), other.end()));
+}
+
+// The same failed close with the name still holding the output: the output
+// is removed, as for any failed job.
+TEST_F(JobError, CloseFailingAfterPublicationRemovesTheOutputItself) {
+    platform.faults.closeFails = true;
+    const std::uint32_t result = Encode(MakeSource("report.pdf", kMiB + 50));
+    ASSERT_EQ(platform.raisedErrors.size(), 1u);
+    ExpectStoppedWith(result, platform.raisedErrors.front());
+    EXPECT_EQ(platform.publishedPaths, std::vector<std::string>{OutputIn(out, "report.~mq")});
+    EXPECT_TRUE(ListNames(out).empty());
+}
 
 // An error before the job has any output (opening the source) ends it the
 // same way: a message, the host handed back, nothing left.

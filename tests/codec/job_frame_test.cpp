@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <limits>
 
 #include "job_test_fixture.h"
@@ -199,6 +203,34 @@ TEST_F(JobFrame, CancelledMidPayloadStopsWithoutOutput) {
     }
 }
 
+// An interrupt that comes while the last blocks are copied, after the last
+// check of the loop: the job is asked once more right before the output
+// gets its name, so it stops with nothing named.
+TEST_F(JobFrame, CancelledAfterTheLastBlockStopsBeforeTheName) {
+    for (const Job& job : kJobs) {
+        SCOPED_TRACE(job.name);
+        // 256 whole blocks and a short one: the loop's last check is before
+        // block 257.
+        const std::string source = job.kind == JobKind::Encode
+                                       ? MakeSource("report.pdf", kMiB + 50)
+                                       : EncodeToOut(MakeSource("report.pdf", kMiB + 50));
+        const std::string target = temp.MakeFolder(std::string("late-") + job.name);
+        platform.createdPaths.clear();
+        platform.discardedPaths.clear();
+        platform.publishTries.clear();
+        RecordingJobHost cancelled;
+        cancelled.CancelAtPosition(257);
+        EXPECT_EQ(Run(job.kind, cancelled, source, target), kJobStopped);
+        EXPECT_EQ(cancelled.LastPosition(), 257u) << "every block was copied";
+        EXPECT_TRUE(cancelled.Messages().empty());
+        EXPECT_TRUE(cancelled.OutputPaths().empty());
+        EXPECT_TRUE(platform.publishTries.empty()) << "no name was given";
+        EXPECT_TRUE(ListNames(target).empty());
+        EXPECT_EQ(platform.discardedPaths, platform.createdPaths);
+        EXPECT_EQ(cancelled.Calls().back(), "enable 1");
+    }
+}
+
 TEST_F(JobFrame, ProgressCountsBlocks) {
     struct Case {
         std::size_t size;
@@ -280,6 +312,89 @@ TEST_F(JobFrame, NameTakenAtTheLastMomentMovesTheOutputOn) {
     EXPECT_EQ(ReadBytes(out + "/report (2).~mq"), Bytes{'b'});
     EXPECT_EQ(ListNames(out).size(), 4u) << "no temporary left";
 }
+
+#ifndef _WIN32
+// A source changed in place while a job reads it, its length the same at the
+// end (on Windows nobody may write a source a job reads). Its identity and
+// stamps, taken when the job started, are compared once it is read: any
+// change fails the job with the change message and no output.
+class SourceChangedInPlace : public JobTest {
+protected:
+    static constexpr std::size_t kSize = 3 * kMiB;
+
+    // Encodes a 3 MiB source whose last change lies an hour back, so that a
+    // change now shows in its stamps whatever their resolution; `change`
+    // runs once `position` blocks are copied. Returns the job's result.
+    std::uint32_t EncodeChangedAt(std::uint32_t position, const std::function<void(const std::string&)>& change) {
+        source = MakeSource("report.pdf", kSize);
+        namespace fs = std::filesystem;
+        fs::last_write_time(FsPath(source), fs::file_time_type::clock::now() - std::chrono::hours(1));
+        host.AtPosition(position, [this, change] { change(source); });
+        return Encode(source);
+    }
+
+    static void Overwrite(const std::string& path, std::uint64_t offset, const std::string& bytes) {
+        std::fstream file(FsPath(path), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(offset));
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(file.good());
+    }
+
+    void ExpectChangedAndNoOutput(std::uint32_t result) {
+        ExpectStoppedWith(result, "The file \"" + source + "\" changed while it was being read.");
+        EXPECT_TRUE(ListNames(out).empty());
+        EXPECT_EQ(platform.discardedPaths, platform.createdPaths);
+    }
+
+    std::string source;
+};
+
+TEST_F(SourceChangedInPlace, CutShortAndGrownBackToItsLength) {
+    ExpectChangedAndNoOutput(EncodeChangedAt(16, [](const std::string& path) {
+        std::filesystem::resize_file(FsPath(path), kSize / 2);
+        std::filesystem::resize_file(FsPath(path), kSize);
+    }));
+}
+
+TEST_F(SourceChangedInPlace, RewrittenBeforeTheReadPosition) {
+    ExpectChangedAndNoOutput(
+        EncodeChangedAt(400, [](const std::string& path) { Overwrite(path, 100, "rewritten"); }));
+}
+
+TEST_F(SourceChangedInPlace, RewrittenAfterTheReadPosition) {
+    ExpectChangedAndNoOutput(
+        EncodeChangedAt(16, [](const std::string& path) { Overwrite(path, kSize - 100, "rewritten"); }));
+}
+
+TEST_F(SourceChangedInPlace, ContainerCutShortAndGrownBackWhileDecoded) {
+    const std::string container = EncodeToOut(MakeSource("report.pdf", kSize));
+    const std::string moved = in + "/report.~mq";
+    std::filesystem::rename(FsPath(container), FsPath(moved));
+    namespace fs = std::filesystem;
+    fs::last_write_time(FsPath(moved), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto size = fs::file_size(FsPath(moved));
+    host.AtPosition(16, [&] {
+        fs::resize_file(FsPath(moved), size / 2);
+        fs::resize_file(FsPath(moved), size);
+    });
+    const std::uint32_t result = Decode(moved);
+    ExpectStoppedWith(result, "The file \"" + moved + "\" changed while it was being read.");
+    EXPECT_TRUE(ListNames(out).empty());
+}
+
+// Reading the source meanwhile (its access time) changes nothing: the job
+// is accepted and its output whole.
+TEST_F(SourceChangedInPlace, ReadMeanwhileIsStillAccepted) {
+    EXPECT_EQ(EncodeChangedAt(16, [](const std::string& path) { EXPECT_EQ(ReadBytes(path).size(), kSize); }),
+              kJobDone);
+    EXPECT_TRUE(host.Messages().empty());
+    ASSERT_EQ(ListNames(out), std::vector<std::string>{"report.~mq"});
+    RecordingJobHost decodeHost;
+    const std::string back = temp.MakeFolder("back");
+    ASSERT_EQ(Run(JobKind::Decode, decodeHost, out + "/report.~mq", back), kJobDone);
+    EXPECT_EQ(ReadBytes(back + "/report.pdf"), ReadBytes(source));
+}
+#endif
 
 TEST_F(JobFrame, FileErrorTextIsCutToTheBufferLimit) {
     const std::string source = MakeSource("report.pdf", kMiB);

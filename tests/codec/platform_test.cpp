@@ -11,7 +11,10 @@
 #include "test_files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -100,6 +103,12 @@ TEST_F(PlatformTest, ProbeNameTellsWhetherAFileCanBeRead) {
     for (const auto& c : cases) EXPECT_EQ(m_platform.ProbeName(c.path), c.expected) << c.path;
 }
 
+// A folder at a candidate name is taken, whatever the platform.
+TEST_F(PlatformTest, ProbeNameCountsAFolderAsTaken) {
+    fs::create_directory(m_folder / "sub.bin");
+    EXPECT_TRUE(m_platform.ProbeName(PathOf("sub.bin")));
+}
+
 TEST_F(PlatformTest, PublishNeverReplacesWhatExists) {
     PutFile("kept.bin", "keep me");
     fs::create_directory(m_folder / "sub");
@@ -130,7 +139,7 @@ TEST_F(PlatformTest, OutputIsHiddenUntilPublishedAndGoneWhenDiscarded) {
             EXPECT_EQ(name.substr(name.size() - 9), ".~mq-part") << name;
         }
         if (discardExplicitly) {
-            EXPECT_EQ(created.file->Discard(), "");
+            EXPECT_TRUE(created.file->Discard().Clean());
         }
         created.file.reset();
         EXPECT_TRUE(Names().empty()) << discardExplicitly;
@@ -165,7 +174,7 @@ TEST_F(PlatformTest, NamedTemporaryIsHiddenRenamedAndRemoved) {
     ASSERT_EQ(dropped.status, CreateStatus::Created);
     dropped.file->Write("abc", 3);
     EXPECT_EQ(Names().size(), 3u);
-    EXPECT_EQ(dropped.file->Discard(), "");
+    EXPECT_TRUE(dropped.file->Discard().Clean());
     EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "new.bin"}));
 }
 #endif
@@ -174,8 +183,77 @@ TEST_F(PlatformTest, DiscardRemovesEvenAPublishedOutput) {
     CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
     ASSERT_EQ(created.status, CreateStatus::Created);
     ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
-    EXPECT_EQ(created.file->Discard(), "");
+    EXPECT_TRUE(created.file->Discard().Clean());
     EXPECT_TRUE(Names().empty());
+}
+
+// A failed job removes its output by name only while the name still holds
+// it: a file moved there meanwhile is left as it is, and said to be.
+TEST_F(PlatformTest, DiscardLeavesANameThatNowHoldsAnotherFile) {
+    std::vector<Platform*> platforms = {&m_platform};
+#ifndef _WIN32
+    platforms.push_back(&NamedOutputsPlatform());
+#endif
+    for (Platform* platform : platforms) {
+        CreateResult created = platform->CreateOutput(PathOf("out.bin"), std::nullopt);
+        ASSERT_EQ(created.status, CreateStatus::Created);
+        created.file->Write("ours", 4);
+        ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
+        PutFile("other.bin", "another file");
+        fs::rename(m_folder / "other.bin", m_folder / "out.bin");
+
+        const DiscardResult left = created.file->Discard();
+        EXPECT_EQ(left.leftAlone, PathOf("out.bin"));
+        EXPECT_EQ(left.leftover, "");
+        EXPECT_EQ(Content("out.bin"), "another file");
+        EXPECT_EQ(Names(), std::vector<std::string>{"out.bin"});
+        fs::remove(m_folder / "out.bin");
+    }
+}
+
+// What a job compares to tell a source changed while it was read: the same
+// for the file as it was, another for another file, and changed by a
+// rewrite in place or a cut and regrowth to the same length.
+TEST_F(PlatformTest, StampsTellAFileAndItsChanges) {
+    const std::string content(5000, 'a');
+    PutFile("a.bin", content);
+    PutFile("b.bin", content);
+    const auto stampOf = [this](const std::string& name) {
+        auto source = m_platform.OpenSource(PathOf(name));
+        std::vector<std::uint8_t> all(10000);
+        EXPECT_EQ(source->Read(all.data(), all.size()), 5000u) << "read, the stamps stay";
+        return source->Stamp();
+    };
+    // An hour back, so that a change now shows whatever the stamps' resolution.
+    const auto backdate = [this] {
+        fs::last_write_time(m_folder / "a.bin", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    backdate();
+    const std::optional<FileStamp> first = stampOf("a.bin");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->size, 5000);
+    EXPECT_EQ(stampOf("a.bin"), first);
+    EXPECT_NE(stampOf("b.bin")->file, first->file);
+
+    {
+        std::fstream file(m_folder / "a.bin", std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(10);
+        file.write("b", 1);
+    }
+    const std::optional<FileStamp> rewritten = stampOf("a.bin");
+    ASSERT_TRUE(rewritten.has_value());
+    EXPECT_EQ(rewritten->size, 5000);
+    EXPECT_EQ(rewritten->file, first->file);
+    EXPECT_NE(rewritten->modified, first->modified);
+
+    backdate();
+    const std::optional<FileStamp> before = stampOf("a.bin");
+    fs::resize_file(m_folder / "a.bin", 100);
+    fs::resize_file(m_folder / "a.bin", 5000);
+    const std::optional<FileStamp> regrown = stampOf("a.bin");
+    ASSERT_TRUE(regrown.has_value());
+    EXPECT_EQ(regrown->size, 5000);
+    EXPECT_NE(regrown, before);
 }
 
 TEST(TemporaryOutputName, HiddenRecognisableAndWithinTheNameLimit) {
@@ -341,6 +419,118 @@ TEST_F(PlatformTest, FifosAndDevicesNeverBlock) {
     created.file.reset();
     EXPECT_EQ(Names(), std::vector<std::string>{"fifo"});
     EXPECT_TRUE(fs::is_fifo(m_folder / "fifo"));
+}
+
+// A link at a candidate name, dangling or looping, is an entry like any
+// other: never written through, never replaced.
+TEST_F(PlatformTest, LinksAtANameAreNeverReplaced) {
+    ASSERT_EQ(::symlink("nowhere", PathOf("dangling.bin").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.bin", PathOf("loop.bin").c_str()), 0);
+    for (Platform* platform : {&m_platform, &NamedOutputsPlatform()}) {
+        CreateResult created = platform->CreateOutput(PathOf("dangling.bin"), std::nullopt);
+        ASSERT_EQ(created.status, CreateStatus::Created);
+        created.file->Write("new", 3);
+        EXPECT_EQ(created.file->Publish(PathOf("dangling.bin")), PublishStatus::NameTaken);
+        EXPECT_EQ(created.file->Publish(PathOf("loop.bin")), PublishStatus::NameTaken);
+        ASSERT_EQ(created.file->Publish(PathOf("free.bin")), PublishStatus::Published);
+        EXPECT_EQ(Content("free.bin"), "new");
+        fs::remove(m_folder / "free.bin");
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dangling.bin", "loop.bin"}));
+    EXPECT_EQ(fs::read_symlink(m_folder / "dangling.bin"), "nowhere");
+    EXPECT_EQ(fs::read_symlink(m_folder / "loop.bin"), "loop.bin");
+}
+
+// The naming calls of a named temporary, logged, for file systems that lack
+// some of them.
+class NamingPlatformTest : public PlatformTest {
+protected:
+    NamingPlatformTest() {
+        const PosixNamingCalls system = SystemNamingCalls();
+        m_calls.renameNoReplace = [this, system](const char* from, const char* to) {
+            m_log.push_back("renameNoReplace");
+            if (!m_hasNoReplace) {
+                errno = EINVAL;
+                return -1;
+            }
+            return system.renameNoReplace(from, to);
+        };
+        m_calls.link = [this, system](const char* from, const char* to) {
+            m_log.push_back("link");
+            if (!m_hasLinks) {
+                errno = EPERM;
+                return -1;
+            }
+            return system.link(from, to);
+        };
+        m_calls.rename = [this, system](const char* from, const char* to) {
+            m_log.push_back("rename");
+            struct stat info {};
+            m_sizeAtRename = ::stat(to, &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+            if (m_beforeRename) return m_beforeRename(from, to);
+            return system.rename(from, to);
+        };
+    }
+
+    std::unique_ptr<Platform> MakePlatform() { return MakeNamedOutputsPlatform(m_calls); }
+
+    PosixNamingCalls m_calls;
+    bool m_hasNoReplace = true;
+    bool m_hasLinks = true;
+    std::vector<std::string> m_log;
+    long long m_sizeAtRename = -2;  // what the final name held at the rename
+    std::function<int(const char*, const char*)> m_beforeRename;
+};
+
+// Only the rename cannot refuse to replace (RENAME_NOREPLACE: EINVAL): the
+// complete file's second link claims the name, so nothing but the complete
+// file ever shows under it, and a taken name is refused.
+TEST_F(NamingPlatformTest, WithoutNoReplaceTheCompleteFilesLinkClaimsTheName) {
+    m_hasNoReplace = false;
+    const auto platform = MakePlatform();
+    PutFile("kept.bin", "keep me");
+    CreateResult created = platform->CreateOutput(PathOf("kept.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("new", 3);
+    EXPECT_EQ(created.file->Publish(PathOf("kept.bin")), PublishStatus::NameTaken);
+    ASSERT_EQ(created.file->Publish(PathOf("new.bin")), PublishStatus::Published);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"renameNoReplace", "link", "renameNoReplace", "link"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "new.bin"}));
+    EXPECT_EQ(Content("new.bin"), "new");
+    EXPECT_EQ(Content("kept.bin"), "keep me");
+}
+
+// Neither RENAME_NOREPLACE nor hard links: the name is claimed with an empty
+// file of the job's own and renamed over, the one instant an empty file shows
+// under the final name (the README says so). A rename that fails then takes
+// the claim away only while the name still holds it.
+TEST_F(NamingPlatformTest, WithoutNoReplaceOrLinksAnEmptyClaimHoldsTheNameForAnInstant) {
+    m_hasNoReplace = false;
+    m_hasLinks = false;
+    const auto platform = MakePlatform();
+    CreateResult created = platform->CreateOutput(PathOf("new.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("new", 3);
+    ASSERT_EQ(created.file->Publish(PathOf("new.bin")), PublishStatus::Published);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"renameNoReplace", "link", "rename"}));
+    EXPECT_EQ(m_sizeAtRename, 0) << "the claim";
+    EXPECT_EQ(Names(), std::vector<std::string>{"new.bin"});
+    EXPECT_EQ(Content("new.bin"), "new");
+
+    // Another file is moved over the claim, then the rename fails.
+    m_beforeRename = [this](const char*, const char* to) {
+        PutFile("other.bin", "another file");
+        fs::rename(m_folder / "other.bin", fs::path(to));
+        errno = EIO;
+        return -1;
+    };
+    CreateResult failing = platform->CreateOutput(PathOf("next.bin"), std::nullopt);
+    ASSERT_EQ(failing.status, CreateStatus::Created);
+    failing.file->Write("new", 3);
+    EXPECT_EQ(failing.file->Publish(PathOf("next.bin")), PublishStatus::Failed);
+    EXPECT_TRUE(failing.file->Discard().Clean());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"new.bin", "next.bin"}));
+    EXPECT_EQ(Content("next.bin"), "another file");
 }
 
 // An output is as private as its source: it gets the source's bits, which

@@ -172,6 +172,7 @@ bool CRecordingCodecDlg::RunJob(const std::string& source, const std::string& fo
 }
 
 void CRecordingCodecDlg::SetBusy(bool busy) {
+    ++hostCalls;
     CCodecDlg::SetBusy(busy);
     if (!busy) return;
     ++busyCalls;
@@ -179,6 +180,7 @@ void CRecordingCodecDlg::SetBusy(bool busy) {
 }
 
 void CRecordingCodecDlg::SetProgressPos(std::uint32_t position) {
+    ++hostCalls;
     positions.push_back(position);
     CCodecDlg::SetProgressPos(position);
     if (positions.size() == 1) {
@@ -188,8 +190,29 @@ void CRecordingCodecDlg::SetProgressPos(std::uint32_t position) {
 }
 
 void CRecordingCodecDlg::EnableJobControls(bool enable) {
+    ++hostCalls;
     ++enableCalls;
     CCodecDlg::EnableJobControls(enable);
+}
+
+void CRecordingCodecDlg::SetProgressRange(std::uint32_t upper) {
+    ++hostCalls;
+    CCodecDlg::SetProgressRange(upper);
+}
+
+void CRecordingCodecDlg::SetProgressStep(std::uint32_t step) {
+    ++hostCalls;
+    CCodecDlg::SetProgressStep(step);
+}
+
+void CRecordingCodecDlg::ShowMessage(const std::string& text) {
+    ++hostCalls;
+    CCodecDlg::ShowMessage(text);
+}
+
+void CRecordingCodecDlg::OutputWritten(const std::string& path) {
+    ++hostCalls;
+    CCodecDlg::OutputWritten(path);
 }
 
 BOOL CRecordingCodecDlg::OnInitDialog() {

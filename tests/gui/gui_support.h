@@ -86,11 +86,16 @@ public:
     void SetBusy(bool busy) override;
     void SetProgressPos(std::uint32_t position) override;
     void EnableJobControls(bool enable) override;
+    void SetProgressRange(std::uint32_t upper) override;
+    void SetProgressStep(std::uint32_t step) override;
+    void ShowMessage(const std::string& text) override;
+    void OutputWritten(const std::string& path) override;
 
     std::vector<std::uint32_t> positions;   // as they reached the bar
     std::vector<ControlStates> duringWork;  // at the first position
     int busyCalls = 0;                      // jobs that began
     int enableCalls = 0;
+    int hostCalls = 0;                      // every call of the job host
     std::function<void()> onBusy;           // when a job begins its checks
     std::function<void()> onFirstPosition;  // once the job transforms data
     std::function<void(HWND)> onInitDialog;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "gui_support.h"
@@ -43,6 +44,41 @@ private:
         return held != nullptr && held->Cancelled();
     }
     std::atomic<bool> m_bOpen{false};
+    std::atomic<int> m_nInside{0};
+};
+
+// Holds a job in its free-space query, the last of its checks, until the
+// test lets it go (30 s at most), and notes whether the job went on to
+// create an output.
+class ChecksGate final : public PlatformWrapper {
+public:
+    ChecksGate() : PlatformWrapper(SystemPlatform()) {}
+    ~ChecksGate() override {
+        Release();
+        while (m_nInside > 0) ::Sleep(1);
+    }
+
+    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
+        ++m_nInside;
+        reached = true;
+        for (int i = 0; i < 30000 && !m_bReleased; ++i) ::Sleep(1);
+        const auto space = PlatformWrapper::FreeSpace(folder);
+        --m_nInside;
+        return space;
+    }
+
+    CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override {
+        created = true;
+        return PlatformWrapper::CreateOutput(path, permissions);
+    }
+
+    void Release() { m_bReleased = true; }
+
+    std::atomic<bool> reached{false};  // the job is in its free-space query
+    std::atomic<bool> created{false};  // the job created an output
+
+private:
+    std::atomic<bool> m_bReleased{false};
     std::atomic<int> m_nInside{0};
 };
 
@@ -180,22 +216,42 @@ TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {
     EXPECT_EQ(dlg.IsBusy(), FALSE);
 }
 
+// The dialog closed while its job is surely in its checks: the job is held
+// in its free-space query until the dialog has gone. It then ends without
+// output: nothing under a final name, no temporary, no message, and no call
+// reaches the dialog after its window has gone.
 TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
     test::TempFolder temp;
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
+    ChecksGate gate;  // outlives the worker, which uses it
     auto dlg = std::make_unique<CRecordingCodecDlg>();
     ASSERT_TRUE(dlg->Create());
+    dlg->UsePlatform(&gate);
     const HWND window = dlg->m_hWnd;
-    dlg->onBusy = [window] { Click(window, IDCANCEL); };
     SetControlText(window, IDC_SOURCE_PATH, temp / "data.bin");
     SetControlText(window, IDC_TARGET_FOLDER, out);
+    DialogWatcher watcher;
     Click(window, IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
     const auto job = dlg->JobRelay();
-    dlg.reset();  // the dialog object goes too, while the worker runs on
+    ASSERT_TRUE(PumpUntil([&] { return gate.reached.load() && dlg->busyCalls == 1; }));
+
+    Click(window, IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
+    const int callsWhenGone = dlg->hostCalls;
+    gate.Release();
     ASSERT_TRUE(PumpUntil([&] { return job->Finished(); }));
-    EXPECT_TRUE(test::ListNames(out).empty());
+    // Whatever the worker posted before it returned is handled now.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    EXPECT_EQ(dlg->hostCalls, callsWhenGone) << "the job reached the dialog after its window had gone";
+    EXPECT_FALSE(gate.created) << "the job created an output";
+    EXPECT_TRUE(test::ListNames(out).empty()) << "no output under a final name, no temporary";
+    EXPECT_TRUE(watcher.TakeTexts().empty());
+    dlg.reset();
 }
 
 }  // namespace

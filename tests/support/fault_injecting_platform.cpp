@@ -3,6 +3,7 @@
 #include "test_files.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 #include <system_error>
 
@@ -57,6 +58,13 @@ public:
     }
 
     std::optional<std::uint32_t> Permissions() override { return m_real->Permissions(); }
+
+    std::optional<FileStamp> Stamp() override {
+        std::optional<FileStamp> stamp = m_real->Stamp();
+        const auto& changesAfter = m_platform.faults.stampChangesAfter;
+        if (stamp && changesAfter && m_position >= *changesAfter) ++stamp->modified;
+        return stamp;
+    }
 
 private:
     // Raises an injected read error; returns how much of `size` the source
@@ -137,18 +145,26 @@ public:
         if (status == PublishStatus::Published) {
             m_platform.publishedPaths.push_back(path);
             // As a failed final flush: the name was given, the job fails.
-            if (faults.closeFails) m_platform.Raise("disk full while flushing", path);
+            if (faults.closeFails) {
+                if (faults.nameTakenOverBeforeCloseFails) {
+                    const std::string other = path + ".moved-here";
+                    const std::string text = kTakenOverText;
+                    WriteBytes(other, Bytes(text.begin(), text.end()));
+                    std::filesystem::rename(FsPath(other), FsPath(path));
+                }
+                m_platform.Raise("disk full while flushing", path);
+            }
         }
         return status;
     }
 
-    std::string Discard() noexcept override {
+    DiscardResult Discard() noexcept override {
         if (m_discarded) return {};
         m_discarded = true;
         m_platform.discardedPaths.push_back(m_path);
-        std::string leftover = m_real->Discard();
-        if (leftover.empty() && m_platform.faults.discardFails) leftover = m_path + ".left-over";
-        return leftover;
+        DiscardResult left = m_real->Discard();
+        if (left.leftover.empty() && m_platform.faults.discardFails) left.leftover = m_path + ".left-over";
+        return left;
     }
 
 private:

@@ -1,8 +1,9 @@
 // A Platform that forwards to a real one and injects the faults a test asks
-// for: a full disk, a read error, a short source, creation refused, a failing
-// or fixed free-space query, a fixed clock, a false source length, names
-// that exist but cannot be probed, and publication refused or beaten to its
-// name.
+// for: a full disk, a read error, a short source, a source changed in place,
+// creation refused, a failing or fixed free-space query, a fixed clock, a
+// false source length, names that exist but cannot be probed, publication
+// refused or beaten to its name, and a close that fails once the name was
+// given, the name taken over meanwhile or not.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,10 @@ struct InjectedFaults {
     std::optional<std::uint64_t> diskFullAfter;
     // Output: Close closes the real file, then raises (a failed final flush).
     bool closeFails = false;
+    // Output: with closeFails, another file is moved over the output's final
+    // name after it was given and before the close fails, as a user or a
+    // sync tool may do meanwhile. It holds kTakenOverText.
+    bool nameTakenOverBeforeCloseFails = false;
     // Source: a Read that would go past this many bytes raises FileError.
     std::optional<std::uint64_t> readErrorAfter;
     // Source: reads return nothing past this many bytes, as at its end.
@@ -39,6 +44,9 @@ struct InjectedFaults {
     std::optional<std::uint64_t> sourceGrowsBy;
     // Source: Rewind raises.
     bool rewindFails = false;
+    // Source: once this many bytes were read, its stamps tell of a change
+    // (as for a source rewritten in place, its length unchanged).
+    std::optional<std::uint64_t> stampChangesAfter;
     // Replaces the description of every injected file error.
     std::optional<std::string> errorText;
     // CreateOutput returns Failed without touching the file system.
@@ -59,6 +67,9 @@ struct InjectedFaults {
     // Discard removes the output but reports it as left behind.
     bool discardFails = false;
 };
+
+// What the file moved over an output's name by nameTakenOverBeforeCloseFails holds.
+inline constexpr const char* kTakenOverText = "another file";
 
 class FaultInjectingPlatform final : public PlatformWrapper {
 public:

@@ -1,6 +1,7 @@
 #include "recording_job_host.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace morvane::test {
 
@@ -41,6 +42,7 @@ void RecordingJobHost::SetProgressPos(std::uint32_t position) {
     ++m_positionCount;
     m_lastPosition = position;
     m_maxPosition = std::max(m_maxPosition, position);
+    if (m_action && position >= m_actionPosition) std::exchange(m_action, nullptr)();
 }
 
 void RecordingJobHost::ShowMessage(const std::string& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ public:
     void Cancel() { m_cancelled = true; }
     // Makes it report so once the progress has reached `position`.
     void CancelAtPosition(std::uint32_t position) { m_cancelAtPosition = position; }
+    // Runs `action` once, when the progress reaches `position`: the job is
+    // then in its payload, with that many blocks transformed.
+    void AtPosition(std::uint32_t position, std::function<void()> action) {
+        m_actionPosition = position;
+        m_action = std::move(action);
+    }
 
     // The calls in order, one word each: "busy 1", "enable 0", "range 256",
     // "step 1", "message", "output", and "pos" for a run of positions.
@@ -63,6 +70,8 @@ private:
     bool m_hasWindow;
     bool m_cancelled = false;
     std::uint32_t m_cancelAtPosition = 0;
+    std::uint32_t m_actionPosition = 0;
+    std::function<void()> m_action;
     mutable int m_callCount = 0;
     std::vector<std::string> m_calls;
     std::vector<std::string> m_messages;
