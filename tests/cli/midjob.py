@@ -27,7 +27,7 @@ import time
 
 SIZE = 256 << 20
 UNDER_WAY = 16 << 20  # bytes read before the job counts as under way
-POLL_PAUSE = 0.001  # seconds between looks at /proc: a small part of the read past UNDER_WAY
+POLL_PAUSE = 0.001  # seconds between looks at /proc, short beside the time the job takes to read SIZE
 EPOCH = "1700000000"
 
 
