@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end cases of morvane-cli: encode, decode, messages, exit statuses.
-# Each case is a CTest test of its own (tests/cli/CMakeLists.txt lists them).
+# Each case_NAME function is a CTest test of its own, cli_NAME: CMake finds
+# them here.
 # Usage: cases.sh CASE CLI_BINARY [RUNNER]
 # RUNNER runs a Windows binary (a Windows build's wine script).
 set -u

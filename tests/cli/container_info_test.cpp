@@ -12,14 +12,14 @@
 #include "job_frame.h"
 #include "recording_job_host.h"
 #include "run_jobs.h"
+#include "test_containers.h"
 #include "test_files.h"
 
 namespace morvane::cli {
 namespace {
 
 using test::Bytes;
-
-constexpr std::size_t kSourceSize = 0x100000 + 100;
+using test::kSourceSize;
 
 class ContainerInfoTest : public ::testing::Test {
 protected:
@@ -50,17 +50,6 @@ protected:
     test::FaultInjectingPlatform platform;
 };
 
-// The version 2 container rewritten as version 1, whose lengths are 4 bytes.
-Bytes AsVersion1(const Bytes& v2, std::uint64_t storedLength) {
-    Bytes v1(v2.begin(), v2.begin() + 11);
-    PutLittleEndian(&v1[7], kFormatVersion1, 4);
-    v1.resize(19);
-    PutLittleEndian(&v1[11], storedLength, 4);
-    PutLittleEndian(&v1[15], storedLength, 4);
-    v1.insert(v1.end(), v2.begin() + 27, v2.end());
-    return v1;
-}
-
 TEST_F(ContainerInfoTest, VerdictIsWhatDecodingSays) {
     const Bytes made = MadeContainer();
     const std::size_t keyAt = 27 + 1 + 4;
@@ -78,7 +67,7 @@ TEST_F(ContainerInfoTest, VerdictIsWhatDecodingSays) {
     const std::string damaged = "The encoded file \"PATH\" is damaged.";
     const Case cases[] = {
         {"made by the tool", made, "", true},
-        {"version 1", AsVersion1(made, kSourceSize), "", true},
+        {"version 1", test::InVersion(made, kFormatVersion1, kSourceSize), "", true},
         {"second key copy changed", changed(keyAt + 256, 0), "", true},
         {"bad magic", changed(0, 'X'), "Inavalid encoded file \"PATH\" .\nPlease select a valid encoded file.",
          std::nullopt},
@@ -86,7 +75,7 @@ TEST_F(ContainerInfoTest, VerdictIsWhatDecodingSays) {
          std::nullopt},
         {"version 2 lengths, cut short", Bytes(made.begin(), made.end() - 1), damaged, true},
         {"version 2 first length", changed(12, 0xFF), damaged, true},
-        {"version 1 lengths", AsVersion1(made, kSourceSize - 1), damaged, true},
+        {"version 1 lengths", test::InVersion(made, kFormatVersion1, kSourceSize - 1), damaged, true},
         {"key not a permutation", changed(keyAt, made[keyAt + 1]), damaged, false},
         {"unsafe extension", changed(29, '/'), damaged, true},
         {"short file", Bytes(made.begin(), made.begin() + 2000), "Please select the file of length >= 1MB.", true},

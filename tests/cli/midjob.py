@@ -5,6 +5,7 @@ and grown back to its length, or rewritten in place).
 
 Usage: midjob.py CLI CASE
        midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE   (the win_ cases)
+       midjob.py --list linux|windows                      (the cases, one a line)
 
 Each Linux case starts a job on a large source, waits until the job is under way
 (the tool has read part of the source, per /proc/PID/io), stops the process
@@ -24,9 +25,11 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 SIZE = 256 << 20
 UNDER_WAY = 16 << 20  # bytes read before the job counts as under way
+POLL_PAUSE = 0.001  # seconds between looks at /proc, short beside the time the job takes to read SIZE
 EPOCH = "1700000000"
 
 
@@ -85,6 +88,7 @@ def stop_under_way(process, limit):
                 break
         except OSError:
             break
+        time.sleep(POLL_PAUSE)
     if process.poll() is not None:
         fail("the job ended before it was under way (status %d)" % process.returncode)
     os.kill(process.pid, signal.SIGSTOP)
@@ -156,6 +160,13 @@ WINDOWS_CASES = {
     # deletion leaves nothing behind.
     "win_kill": ("kill", 9, None),
 }
+
+# Every case of each system; CTest takes its list from here (--list).
+LINUX_CASE_NAMES = list(CASES) + ["stdout_full"]
+# Sources changed in place from the Linux side while the Windows tool reads
+# them under Wine: the cases of CASES by these names, with "win_" before.
+WINDOWS_CHANGE_CASES = ["shrunk_and_regrown", "rewritten_before", "rewritten_after"]
+WINDOWS_CASE_NAMES = list(WINDOWS_CASES) + ["win_stdout_full"] + ["win_" + name for name in WINDOWS_CHANGE_CASES]
 
 
 def prepare_target(work):
@@ -274,19 +285,17 @@ def run_case(tool, name, work):
         fail("; ".join(problems))
 
 
-# Sources changed in place from the Linux side while the Windows tool reads
-# them under Wine: the cases of CASES by these names, with "win_" before.
-WINDOWS_CHANGE_CASES = ["shrunk_and_regrown", "rewritten_before", "rewritten_after"]
-
-
 def main():
     args = sys.argv[1:]
-    windows_cases = list(WINDOWS_CASES) + ["win_stdout_full"] + ["win_" + name for name in WINDOWS_CHANGE_CASES]
-    windows = len(args) == 5 and args[0] == "--wine" and args[4] in windows_cases
-    if not windows and not (len(args) == 2 and (args[1] in CASES or args[1] == "stdout_full")):
+    if args == ["--list", "linux"] or args == ["--list", "windows"]:
+        print("\n".join(LINUX_CASE_NAMES if args[1] == "linux" else WINDOWS_CASE_NAMES))
+        return 0
+    windows = len(args) == 5 and args[0] == "--wine" and args[4] in WINDOWS_CASE_NAMES
+    if not windows and not (len(args) == 2 and args[1] in LINUX_CASE_NAMES):
         print("usage: midjob.py CLI CASE  (CASE: %s)\n"
-              "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)"
-              % (", ".join(list(CASES) + ["stdout_full"]), ", ".join(windows_cases)), file=sys.stderr)
+              "       midjob.py --wine WINE CTRL_EVENT_EXE CLI_EXE CASE  (CASE: %s)\n"
+              "       midjob.py --list linux|windows"
+              % (", ".join(LINUX_CASE_NAMES), ", ".join(WINDOWS_CASE_NAMES)), file=sys.stderr)
         return 2
     work = work_folder()
     try:

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "container_header.h"
+#include "test_containers.h"
 #include "test_files.h"
 
 namespace morvane::test {
@@ -26,21 +27,6 @@ Bytes Container(const std::string& extension = ".pdf") {
     return bytes;
 }
 
-// The same in an older or unknown version: lengths of the version's size.
-Bytes ContainerOfVersion(std::uint32_t version, std::uint64_t storedLength) {
-    const Bytes v2 = Container();
-    Bytes bytes(v2.begin(), v2.begin() + 7);
-    bytes.resize(11);
-    PutLittleEndian(&bytes[7], version, 4);
-    const std::size_t lengthSize = LengthFieldsSize(version) / 2;
-    for (int copy = 0; copy < 2; ++copy) {
-        bytes.resize(bytes.size() + lengthSize);
-        PutLittleEndian(&bytes[bytes.size() - lengthSize], storedLength, lengthSize);
-    }
-    bytes.insert(bytes.end(), v2.begin() + 27, v2.end());
-    return bytes;
-}
-
 ContainerHeader Read(const Bytes& bytes) { return ReadContainerHeader(bytes.data(), bytes.size()); }
 
 TEST(ContainerHeader, FactsOfSoundHeaders) {
@@ -52,10 +38,10 @@ TEST(ContainerHeader, FactsOfSoundHeaders) {
     };
     const Case cases[] = {
         {"version 2", Container(), kFormatVersion2, kPayload},
-        {"version 1", ContainerOfVersion(kFormatVersion1, kPayload), kFormatVersion1, kPayload},
-        {"version 1 keeps the length modulo 2^32", ContainerOfVersion(kFormatVersion1, kPayload + (1ull << 32)),
+        {"version 1", InVersion(Container(), kFormatVersion1, kPayload), kFormatVersion1, kPayload},
+        {"version 1 keeps the length modulo 2^32", InVersion(Container(), kFormatVersion1, kPayload + (1ull << 32)),
          kFormatVersion1, kPayload},
-        {"other version", ContainerOfVersion(0x03000000u, 0), 0x03000000u, std::nullopt},
+        {"other version", InVersion(Container(), 0x03000000u, 0), 0x03000000u, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -102,7 +88,7 @@ TEST(ContainerHeader, FirstProblemOfEachDamage) {
         {"a byte added", [&] { Bytes b = sound; b.push_back(0); return b; }(), HeaderProblem::LengthsDisagree},
         {"first length", changed(11, 0), HeaderProblem::LengthsDisagree},
         {"second length", changed(26, 1), HeaderProblem::LengthsDisagree},
-        {"version 1 length", ContainerOfVersion(kFormatVersion1, kPayload + 1), HeaderProblem::LengthsDisagree},
+        {"version 1 length", InVersion(Container(), kFormatVersion1, kPayload + 1), HeaderProblem::LengthsDisagree},
         {"key not a permutation", changed(keyAt, sound[keyAt + 1]), HeaderProblem::KeyNotPermutation},
         {"extension with /", changed(29, '/'), HeaderProblem::UnsafeExtension},
         {"extension with \\", changed(29, '\\'), HeaderProblem::UnsafeExtension},

@@ -5,54 +5,16 @@
 #include "container_format.h"
 #include "job_test_fixture.h"
 #include "legacy_text_expectation.h"
+#include "test_containers.h"
 
 namespace morvane::test {
 namespace {
 
-// A version 2 container taken apart, to be put together in other forms.
-struct ContainerParts {
-    Bytes extension;
-    Bytes key;
-    Bytes secondKey;
-    Bytes payload;
-};
-
-ContainerParts Dissect(const Bytes& container) {
-    const std::size_t l = container[27];
-    const auto at = [&](std::size_t offset) { return container.begin() + static_cast<std::ptrdiff_t>(offset); };
-    return {Bytes(at(28), at(28 + l)), Bytes(at(28 + l), at(284 + l)), Bytes(at(284 + l), at(540 + l)),
-            Bytes(at(540 + l), container.end())};
-}
-
-Bytes LittleEndian(std::uint64_t value, std::size_t size) {
-    Bytes bytes(size);
-    PutLittleEndian(bytes.data(), value, size);
-    return bytes;
-}
-
-// The two length fields as the encoder of `version` writes them.
-Bytes LengthFields(std::uint32_t version, std::uint64_t payloadLength) {
-    const std::size_t size = LengthFieldsSize(version) / 2;
-    Bytes fields = LittleEndian(payloadLength, size);
-    const Bytes copy = LittleEndian(payloadLength, size);
-    fields.insert(fields.end(), copy.begin(), copy.end());
-    return fields;
-}
-
-Bytes Assemble(std::uint32_t version, const Bytes& lengthFields, const ContainerParts& parts) {
-    Bytes bytes = {0x7E, 0x6D, 0x71};
-    for (const Bytes& field : {LittleEndian(kMagicNumber, 4), LittleEndian(version, 4), lengthFields,
-                               Bytes{static_cast<std::uint8_t>(parts.extension.size())}, parts.extension,
-                               parts.key, parts.secondKey, parts.payload})
-        bytes.insert(bytes.end(), field.begin(), field.end());
-    return bytes;
-}
-
 class DecodeJob : public JobTest {
 protected:
-    // Encodes in/<base><extension> (kMiB + 100 bytes) and returns the container's bytes.
+    // Encodes in/<base><extension> (kSourceSize bytes) and returns the container's bytes.
     Bytes EncodedReport(const std::string& extension = ".pdf", const std::string& base = "report") {
-        m_source = PatternBytes(kMiB + 100, 3);
+        m_source = PatternBytes(kSourceSize, 3);
         WriteBytes(in + "/" + base + extension, m_source);
         const std::string container = EncodeToOut(in + "/" + base + extension);
         const Bytes bytes = ReadBytes(container);

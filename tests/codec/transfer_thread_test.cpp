@@ -54,11 +54,21 @@ TEST(TransferThreadTest, StartAndStopWaitForTheTaskThatRuns) {
     EXPECT_EQ(finished, 2);
 }
 
+// With no task yet there is no thread: Wait and Stop return at once (a hang
+// fails by the test's timeout), and a wait before the first task does not
+// keep that task from starting the thread.
 TEST(TransferThreadTest, ThreadThatNeverRanStopsAtOnce) {
     TransferThread unused;
     unused.Wait();
     unused.Stop();
     TransferThread dropped;  // its destructor stops it
+
+    TransferThread waitedFirst;
+    waitedFirst.Wait();
+    bool ran = false;  // plain: only the wait orders the two threads
+    waitedFirst.Start([&] { ran = true; });
+    waitedFirst.Wait();
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace
