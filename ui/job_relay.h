@@ -6,6 +6,9 @@
 // calls are dropped, new ones do nothing, and the job counts as cancelled:
 // it stops before it creates any output.
 //
+// The dialog can ask the job to stop (RequestStop): the job sees it as
+// the host's cancellation at its next check and ends without output.
+//
 // Progress is the exception: the worker only stores the latest position,
 // and the dialog's thread fetches it on a timer about 10 times a second, so
 // the worker never waits for the dialog while it transforms data. The last
@@ -62,14 +65,20 @@ public:
     // thread may wait here.
     bool WaitUntilFinished(DWORD milliseconds) const;
 
+    // The user wants the job stopped. Any thread; the job notices it at its
+    // next check of Cancelled().
+    void RequestStop() { m_bStopRequested = true; }
+    bool StopRequested() const { return m_bStopRequested; }
+
     bool HasWindow() const override;
-    bool Cancelled() const override { return !HasWindow(); }
+    bool Cancelled() const override { return m_bStopRequested || !HasWindow(); }
     void SetBusy(bool busy) override;
     void EnableJobControls(bool enable) override;
     void SetProgressRange(std::uint32_t upper) override;
     void SetProgressStep(std::uint32_t step) override;
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
+    void OutputWritten(const std::string& path) override;
 
 private:
     using Call = std::function<void(morvane::JobHost&)>;
@@ -96,6 +105,7 @@ private:
     std::uint64_t m_nQueued = 0;   // tickets given
     std::uint64_t m_nDone = 0;     // tickets carried out (a detach drops the rest)
     std::atomic<bool> m_bFinished{false};
+    std::atomic<bool> m_bStopRequested{false};
     HANDLE m_hFinished;  // set with m_bFinished; null if it could not be made
 
     // Stored by the worker, fetched by the dialog's thread.
