@@ -124,6 +124,8 @@ TEST_F(ResourcesTest, DialogTemplates) {
     EXPECT_EQ(about[3].substr(0, 8), "-1 #130 ");
     EXPECT_EQ(about[4], "1 #128 \"OK\" 178,7,50,14 50030001");
     EXPECT_EQ(about[5].substr(0, 8), "-1 #130 ");
+    // The Windows packages ship the README as README.txt.
+    EXPECT_NE(about[5].find("\"No web site; see README.txt\""), std::string::npos) << about[5];
 }
 
 std::string DescribeMenu(HMENU menu) {
@@ -261,7 +263,7 @@ TEST_F(ResourcesTest, VersionBlock) {
         {"Comments", "Morvane Application"},   {"FileDescription", "Morvane Application"},
         {"ProductName", "Morvane Application"}, {"InternalName", "Morvane"},
         {"OriginalFilename", "Morvane.EXE"},    {"FileVersion", MORVANE_VERSION_TEXT},
-        {"ProductVersion", MORVANE_VERSION_TEXT},
+        {"ProductVersion", MORVANE_VERSION_TEXT}, {"CompanyName", "The Morvane authors"},
     };
     for (const auto& [name, value] : expected) {
         char* text = nullptr;
@@ -269,6 +271,12 @@ TEST_F(ResourcesTest, VersionBlock) {
         ASSERT_TRUE(::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)) << name;
         EXPECT_STREQ(text, value);
     }
+    // The copyright as the About box and the licence have it, read wide: the
+    // sign is no ANSI character everywhere.
+    wchar_t* copyright = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\LegalCopyright",
+                                 reinterpret_cast<void**>(&copyright), &length));
+    EXPECT_STREQ(copyright, L"\u00A9 2026 The Morvane authors");
 }
 
 TEST_F(ResourcesTest, Manifest) {
