@@ -27,6 +27,24 @@ constexpr char kShowInFolderText[] = "Show in Folder";
 // What a job's message says when its partial output stayed behind.
 constexpr char kLeftoverMark[] = "Unable to remove file ";
 
+// The DPI of the display a window is on: per window where the system says
+// (Windows 10 1607 and later), else the system's.
+UINT WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    const HDC dc = ::GetDC(window);
+    const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc != nullptr) ::ReleaseDC(window, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The "..." buttons' icons are drawn for 96 DPI at this size.
+constexpr int kButtonIconSize = 16;
+
 // The last component of a path.
 std::string FileNameOf(const std::string& path) {
     const std::size_t separator = path.find_last_of("\\/");
@@ -56,6 +74,11 @@ CCodecDlg::~CCodecDlg() {
     // its destruction detaches the job and takes the menu bar with it.
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     if (m_pJobRelay) m_pJobRelay->Detach();
+    // The controls that used them have gone with the window.
+    for (HICON icon : {m_hBrowseSourceIcon, m_hBrowseFolderIcon}) {
+        if (icon != nullptr) ::DestroyIcon(icon);
+    }
+    if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
 }
 
 void CCodecDlg::DoDataExchange(CDataExchange* pDX) {
@@ -106,6 +129,8 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_MESSAGE(WM_TIMER, OnTimerTick)
     ON_MESSAGE(WM_SIZE, OnSizeMessage)
     ON_MESSAGE(WM_NOTIFY, OnNotifyMessage)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
+    ON_MESSAGE(WM_GETDPISCALEDSIZE, OnGetDpiScaledSize)
 END_MESSAGE_MAP()
 
 BOOL CCodecDlg::OnInitDialog() {
@@ -121,9 +146,18 @@ BOOL CCodecDlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_pFocusEdit = nullptr;
+    // What a change of DPI scales.
+    m_nDpi = m_nCreationDpi = WindowDpi(m_hWnd);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ControlPlace place{child, {}};
+        ::GetWindowRect(child, &place.rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place.rect), 2);
+        m_creationPlaces.push_back(place);
+    }
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (font != nullptr) ::GetObjectW(font, sizeof m_creationFont, &m_creationFont);
     // Below the template's controls; the window grows by its height.
-    m_resultLine.Create(m_hWnd, IDC_RESULT_LINE,
-                        reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    m_resultLine.Create(m_hWnd, IDC_RESULT_LINE, font);
 
     if (!m_menu.LoadMenu(IDR_MAINFRAME) || !::SetMenu(m_hWnd, m_menu.m_hMenu)) {
         AfxMessageBox(m_hWnd, "Unable to open the Application.");
@@ -131,19 +165,69 @@ BOOL CCodecDlg::OnInitDialog() {
     }
     ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, ID_FILE_ENCODE, MF_BYCOMMAND);
     AddShowInFolderItem();
-    SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE);
-    SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER);
+    SetButtonIcons();
     ::DragAcceptFiles(m_hWnd, TRUE);
     return TRUE;
 }
 
-void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon) {
+void CCodecDlg::SetButtonIcons() {
+    SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE, m_hBrowseSourceIcon);
+    SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER, m_hBrowseFolderIcon);
+}
+
+// The icons hold images of 16, 20, 24 and 32 pixels: 96, 120, 144 and 192
+// DPI find theirs, any other the nearest, scaled.
+void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon, HICON& owned) {
     const HWND button = GetDlgItem(nIDButton);
-    // Shared: the system frees the image with the module.
-    const HANDLE icon = ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, 16, 16,
-                                     LR_SHARED);
-    if (button != nullptr && icon != nullptr)
-        ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (button == nullptr) return;
+    const int size = ::MulDiv(kButtonIconSize, static_cast<int>(m_nDpi), 96);
+    // Not shared: a shared image keeps the first size it was loaded at.
+    const auto icon = static_cast<HICON>(
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (icon == nullptr) return;
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (owned != nullptr) ::DestroyIcon(owned);
+    owned = icon;
+}
+
+// The dialog scales in proportion (OnDpiChanged), so the system's
+// suggestion, its size in proportion, is the one to take: not the dialog
+// manager's, which would lay the template out anew and lose the result line.
+LRESULT CCodecDlg::OnGetDpiScaledSize(WPARAM, LPARAM) {
+    return FALSE;
+}
+
+LRESULT CCodecDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT dpi = HIWORD(wParam);
+    if (dpi != 0 && dpi != m_nDpi) {
+        m_nDpi = dpi;
+        // The template's font and places, scaled from those it was created
+        // with, so that no rounding adds up over several changes.
+        LOGFONTW scaled = m_creationFont;
+        scaled.lfHeight = ::MulDiv(m_creationFont.lfHeight, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
+        const HFONT font = ::CreateFontIndirectW(&scaled);
+        const auto scale = [&](LONG value) {
+            return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
+        };
+        for (const ControlPlace& place : m_creationPlaces) {
+            if (!::IsWindow(place.control)) continue;
+            ::MoveWindow(place.control, scale(place.rect.left), scale(place.rect.top),
+                         scale(place.rect.right) - scale(place.rect.left),
+                         scale(place.rect.bottom) - scale(place.rect.top), TRUE);
+            if (font != nullptr) ::SendMessageW(place.control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+        if (font != nullptr) {
+            m_resultLine.SetFont(font);
+            if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
+            m_hScaledFont = font;
+        }
+        SetButtonIcons();
+    }
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
 }
 
 void CCodecDlg::AddShowInFolderItem() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "job.h"
 #include "job_relay.h"
@@ -62,6 +63,10 @@ protected:
     LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnSizeMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotifyMessage(WPARAM wParam, LPARAM lParam);
+    // The window moved to a display of another DPI (wParam: the new DPI,
+    // lParam: the suggested window rectangle).
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
     void OnShowInFolder();
     void OnUpdateShowInFolder(CCmdUI* pCmdUI);
     void OnPaint();
@@ -128,7 +133,9 @@ protected:
     std::function<void(const std::string& path)> m_showInFolder;
 
 private:
-    void SetButtonIcon(int nIDButton, UINT nIDIcon);
+    // The two "..." buttons' icons at the size for the window's DPI.
+    void SetButtonIcons();
+    void SetButtonIcon(int nIDButton, UINT nIDIcon, HICON& owned);
     // File > Show in Folder, before Exit, with a separator of its own.
     void AddShowInFolderItem();
     // The job's end on the result line and the bar.
@@ -152,6 +159,20 @@ private:
     void RestoreFocusAfterJob();
 
     std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
+
+    // The window's DPI, and what it was created with: the template's
+    // controls' rectangles and font, from which every other DPI is scaled.
+    UINT m_nDpi = 96;
+    UINT m_nCreationDpi = 96;
+    struct ControlPlace {
+        HWND control;
+        RECT rect;  // in the client area
+    };
+    std::vector<ControlPlace> m_creationPlaces;
+    LOGFONTW m_creationFont{};
+    HFONT m_hScaledFont = nullptr;  // owned; null at the creation DPI
+    HICON m_hBrowseSourceIcon = nullptr;  // owned
+    HICON m_hBrowseFolderIcon = nullptr;  // owned
 
     // The latest job, as the result line tells it.
     CResultLine m_resultLine;
