@@ -435,7 +435,13 @@ void CCodecDlg::EnableJobControls(bool enable) {
         if (const HWND control = GetDlgItem(id)) UpdateQuietly(control, enable);
     }
     // Enabled either way: Close, or Stop while the job transforms data.
-    if (const HWND close = GetDlgItem(IDCANCEL)) UpdateQuietly(close, true, enable ? kCloseText : kStopText);
+    const HWND close = GetDlgItem(IDCANCEL);
+    if (close != nullptr) UpdateQuietly(close, true, enable ? kCloseText : kStopText);
+    // The focus leaves the control just disabled for Stop, so Enter, Space
+    // and Escape reach the dialog (under Wine a disabled control would keep
+    // the focus and swallow the keys).
+    if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close)
+        ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(close), TRUE);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
     if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();

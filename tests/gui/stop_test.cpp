@@ -187,8 +187,13 @@ protected:
 TEST_F(StopTest, StopMidwayLeavesNothingAndGivesTheControlsBack) {
     DialogWatcher watcher;
     MidCopyHold platform;
+    ::SetActiveWindow(Dlg());
+    const HWND field = ::GetDlgItem(Dlg(), IDC_SOURCE_PATH);
+    ::SetFocus(field);
     StartHeldJob(platform, platform.hold);
     ExpectRunning();
+    // The disabled field gave the focus to Stop, where the keys still work.
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(Dlg(), IDCANCEL));
     // The line tells the speed and time left once a second has passed.
     EXPECT_TRUE(PumpUntil([&] { return dlg.ResultText().find(" left") != std::string::npos; }, 10000))
         << dlg.ResultText();
@@ -216,6 +221,7 @@ TEST_F(StopTest, StopMidwayLeavesNothingAndGivesTheControlsBack) {
     EXPECT_FALSE(ShowInFolderEnabled());
     EXPECT_TRUE(watcher.TakeTexts().empty());  // a stop is no failure
     ExpectIdle();
+    EXPECT_EQ(::GetFocus(), field);
     ExpectANewJobWorks();
 }
 
