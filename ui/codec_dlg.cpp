@@ -330,6 +330,7 @@ LRESULT CCodecDlg::OnCloseMessage(WPARAM, LPARAM) {
 
 LRESULT CCodecDlg::OnSizeMessage(WPARAM, LPARAM) {
     m_resultLine.Layout();
+    Default();
     return 0;
 }
 
@@ -370,7 +371,9 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding || !IsWorkerAlive()) return;
     m_pJobRelay->Detach();
     if (!m_pJobRelay->WaitUntilFinished(kEndSessionCleanUpMilliseconds)) return;
-    // Should the process live on after all, the dialog is usable again.
+    // Should the process live on after all, the dialog is usable again, and
+    // says the job was stopped.
+    m_bStopRequested = true;
     SetBusy(false);
     EnableJobControls(true);
 }

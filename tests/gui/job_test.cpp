@@ -158,6 +158,7 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     EXPECT_TRUE(test::ListNames(out).empty());
     EXPECT_TRUE(watcher.TakeTexts().empty());
     EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+    EXPECT_EQ(dlg.ResultText(), "Stopped; nothing was written.");
 }
 
 TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {
