@@ -294,6 +294,7 @@ void CCodecDlg::OnOK() {
     m_bJobFailed = false;
     m_bJobLeftOutput = false;
     m_bStopRequested = false;
+    m_resultLine.SetText(result_text::Starting(m_bJobEncodes, m_strJobFileName));
     m_bBusy = FALSE;
     m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
                                    std::move(request));
@@ -397,10 +398,7 @@ bool CCodecDlg::HasWindow() const {
 
 void CCodecDlg::SetBusy(bool busy) {
     m_bBusy = busy ? TRUE : FALSE;
-    if (busy) {
-        m_resultLine.SetText(result_text::Starting(m_bJobEncodes, m_strJobFileName));
-        return;
-    }
+    if (busy) return;
     m_taskbar.Clear();
     ShowJobEnd();
 }
