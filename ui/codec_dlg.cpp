@@ -42,6 +42,9 @@ UINT WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
+// How often the result line follows a running job.
+constexpr ULONGLONG kProgressLineIntervalMs = 500;
+
 // The "..." buttons' icons are drawn for 96 DPI at this size.
 constexpr int kButtonIconSize = 16;
 
@@ -438,11 +441,14 @@ void CCodecDlg::EnableJobControls(bool enable) {
     // Enabled either way: Close, or Stop while the job transforms data.
     const HWND close = GetDlgItem(IDCANCEL);
     if (close != nullptr) UpdateQuietly(close, true, enable ? kCloseText : kStopText);
-    // The focus leaves the control just disabled for Stop, so Enter, Space
-    // and Escape reach the dialog (under Wine a disabled control would keep
-    // the focus and swallow the keys).
+    // The focus leaves the control just disabled for Stop, so Space, Enter
+    // and Escape reach the dialog: Windows leaves no control with the focus
+    // (keys then come as system keys), Wine the disabled one (which drops
+    // them). A plain SetFocus: moving the default button too (WM_NEXTDLGCTL)
+    // repainted two buttons at once and kept the dialog's thread some 50 ms
+    // under Wine; the end of the job puts both back.
     if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close)
-        ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(close), TRUE);
+        ::SetFocus(close);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
     if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();
@@ -466,7 +472,7 @@ void CCodecDlg::SetProgressRange(std::uint32_t upper) {
     m_taskbar.Start(m_hWnd, upper);
     m_nJobBlocks = upper;
     m_nJobStartTick = ::GetTickCount64();
-    ShowJobProgress(0);
+    ShowJobProgress(0, true);
 }
 
 void CCodecDlg::SetProgressStep(std::uint32_t step) {
@@ -479,13 +485,17 @@ void CCodecDlg::SetProgressPos(std::uint32_t position) {
     ShowJobProgress(position);
 }
 
-void CCodecDlg::ShowJobProgress(std::uint32_t position) {
+void CCodecDlg::ShowJobProgress(std::uint32_t position, bool now) {
     // A stop under way, or a failure, says so until the job has ended.
     if (m_bStopRequested || m_bJobFailed || !m_bBusy) return;
+    // Twice a second is enough to read; each repaint takes the dialog's
+    // thread a millisecond or more under Wine, on a core the job may need.
+    const ULONGLONG tick = ::GetTickCount64();
+    if (!now && tick - m_nLineTick < kProgressLineIntervalMs) return;
+    m_nLineTick = tick;
     const std::uint64_t total = static_cast<std::uint64_t>(m_nJobBlocks) * morvane::kBlockSize;
     const std::uint64_t done = static_cast<std::uint64_t>(position) * morvane::kBlockSize;
-    m_resultLine.SetText(
-        result_text::Progress(m_bJobEncodes, m_strJobFileName, done, total, ::GetTickCount64() - m_nJobStartTick));
+    m_resultLine.SetText(result_text::Progress(m_bJobEncodes, m_strJobFileName, done, total, tick - m_nJobStartTick));
 }
 
 void CCodecDlg::ShowMessage(const std::string& text) {

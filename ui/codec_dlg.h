@@ -142,8 +142,9 @@ private:
     void ShowJobEnd();
     // Stop: the job stops at its next check.
     void StopJob();
-    // The running job's progress on the result line.
-    void ShowJobProgress(std::uint32_t position);
+    // The running job's progress on the result line, unless it was shown
+    // less than half a second ago and `now` is false.
+    void ShowJobProgress(std::uint32_t position, bool now = false);
     void ShowAboutBox();
     // The focused path field's window while it exists, else null.
     HWND FocusedEdit() const;
@@ -181,6 +182,7 @@ private:
     std::string m_strJobFileName;    // its source's name
     std::uint32_t m_nJobBlocks = 0;  // the bar's range
     ULONGLONG m_nJobStartTick = 0;   // when its data began to be transformed
+    ULONGLONG m_nLineTick = 0;       // when the line last showed its progress
     bool m_bJobFailed = false;       // it showed a message
     bool m_bJobLeftOutput = false;   // ... saying a partial output stayed
     bool m_bStopRequested = false;

@@ -168,19 +168,16 @@ TEST_F(ResultLineTest, AJobSaysWhichFileAndHowMuchThenWhatItWroteUnderItsRealNam
     const std::string out = WindowsPath(temp.MakeFolder("out"));
     const std::string decoded = WindowsPath(temp.MakeFolder("decoded"));
     std::string atStart;
-    std::string atFirstPosition;
     bool showEnabledDuringJob = true;
     dlg.onBusy = [&] {
         atStart = dlg.ResultText();
         showEnabledDuringJob = ShowInFolderEnabled();
     };
-    dlg.onFirstPosition = [&] { atFirstPosition = dlg.ResultText(); };
     DialogWatcher watcher;
 
     RunJob(temp / "data.bin", out);
+    // What it says while it transforms data: StopTest, which holds a job there.
     EXPECT_EQ(atStart, "Encoding \"data.bin\"...");
-    EXPECT_EQ(atFirstPosition.rfind("Encoding \"data.bin\": ", 0), 0u) << atFirstPosition;
-    EXPECT_NE(atFirstPosition.find("% of 1.00 MB"), std::string::npos) << atFirstPosition;
     EXPECT_FALSE(showEnabledDuringJob);
     EXPECT_EQ(dlg.ResultText(), "Encoded into \"" + out + "\\data.~mq\"");
     EXPECT_EQ(dlg.ResultPath(), out + "\\data.~mq");
