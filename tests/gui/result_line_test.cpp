@@ -57,7 +57,8 @@ TEST(ResultTextTest, ProgressGainsSpeedAndTimeLeftOnceASecondHasPassed) {
     // Nothing moved after a second: no speed to tell.
     EXPECT_EQ(result_text::Progress(true, "a", 0, 4096, 5000), "Encoding \"a\": 0% of 4.00 KB");
     // More than the total (a last short block) counts as all of it.
-    EXPECT_EQ(result_text::Progress(true, "a", 8192, 4096, 1000), "Encoding \"a\": 100% of 4.00 KB, 4.00 KB/s, 0 s left");
+    EXPECT_EQ(result_text::Progress(true, "a", 8192, 4096, 1000),
+              "Encoding \"a\": 100% of 4.00 KB, 4.00 KB/s, 0 s left");
 }
 
 TEST(ResultTextTest, EndsOfAJob) {
@@ -278,6 +279,22 @@ TEST_F(ResultLineTest, AFailureSaysNothingWasWrittenAndEachJobStartsTheBarFrom0)
         EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"data.~mq"}) << c.name;
         ::DeleteFileW(WidenUtf8(out + "\\data.~mq").c_str());
     }
+}
+
+TEST_F(ResultLineTest, AFailureWhoseOutputCouldNotBeRemovedSaysSo) {
+    test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
+    const std::string out = WindowsPath(temp.MakeFolder("out"));
+    test::FaultInjectingPlatform platform;
+    platform.faults.diskFullAfter = 100000;
+    platform.faults.discardFails = true;
+    dlg.UsePlatform(&platform);
+    DialogWatcher watcher;
+    RunJob(temp / "data.bin", out);
+    const std::vector<std::string> texts = watcher.TakeTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("Unable to remove file "), std::string::npos) << texts[0];
+    EXPECT_EQ(dlg.ResultText(), "Encoding failed; its partial output could not be removed.");
+    EXPECT_FALSE(ShowInFolderEnabled());
 }
 
 TEST_F(ResultLineTest, AModeSwitchClearsTheLine) {
