@@ -19,6 +19,8 @@
 #define IDC_SOURCE_LABEL 1009
 #define IDC_FOLDER_LABEL 1010
 #define IDC_PROGRESS_LABEL 1011
+// The result line below them, created at run time.
+#define IDC_RESULT_LINE 1012
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -32,6 +34,8 @@
 #define ID_HELP_ABOUT 32774
 #define ID_EDIT_DELETE 32778
 #define ID_EDIT_SELECTALL 32779
+// Added to the File menu at run time.
+#define ID_FILE_SHOW_IN_FOLDER 32783
 
 // Labels loaded on every mode switch. 32778 and 32779 share their numbers
 // with the two Edit commands above.

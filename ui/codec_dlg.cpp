@@ -1,9 +1,13 @@
 #include "codec_dlg.h"
 
+#include <algorithm>
+
 #include "about_dlg.h"
+#include "container_format.h"
 #include "path_exists.h"
 #include "path_text.h"
 #include "resource.h"
+#include "show_in_folder.h"
 #include "win/app.h"
 
 namespace {
@@ -15,8 +19,53 @@ constexpr UINT kLastKeyMessage = 0x0108;
 // system allows a few seconds before it ends the process regardless.
 constexpr DWORD kEndSessionCleanUpMilliseconds = 4000;
 
-constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER,
-                                IDC_BROWSE_FOLDER, IDOK, IDCANCEL};
+// Disabled while a job transforms data; the Close button becomes Stop.
+constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER, IDC_BROWSE_FOLDER, IDOK};
+
+constexpr char kCloseText[] = "Close";
+constexpr char kStopText[] = "Stop";
+constexpr char kShowInFolderText[] = "Show in Folder";
+// What a job's message says when its partial output stayed behind.
+constexpr char kLeftoverMark[] = "Unable to remove file ";
+
+// The DPI of the display a window is on: per window where the system says
+// (Windows 10 1607 and later), else the system's.
+UINT WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    const HDC dc = ::GetDC(window);
+    const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc != nullptr) ::ReleaseDC(window, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// How often the result line follows a running job.
+constexpr ULONGLONG kProgressLineIntervalMs = 500;
+
+// The "..." buttons' icons are drawn for 96 DPI at this size.
+constexpr int kButtonIconSize = 16;
+
+// The last component of a path.
+std::string FileNameOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// Sets a control's text, and its enabling, with its repainting held off:
+// a button repaints itself at once when it is enabled or disabled, which
+// under Wine took 1 to 2 ms a control while the job waited. It repaints
+// later with the rest of the dialog.
+void UpdateQuietly(HWND control, bool enable, const char* text = nullptr) {
+    ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+    if (text != nullptr) SetWindowTextString(control, text);
+    ::EnableWindow(control, enable);
+    ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(control, nullptr, TRUE);
+}
 
 }  // namespace
 
@@ -29,6 +78,11 @@ CCodecDlg::~CCodecDlg() {
     // its destruction detaches the job and takes the menu bar with it.
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     if (m_pJobRelay) m_pJobRelay->Detach();
+    // The controls that used them have gone with the window.
+    for (HICON icon : {m_hBrowseSourceIcon, m_hBrowseFolderIcon}) {
+        if (icon != nullptr) ::DestroyIcon(icon);
+    }
+    if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
 }
 
 void CCodecDlg::DoDataExchange(CDataExchange* pDX) {
@@ -41,6 +95,7 @@ void CCodecDlg::DoDataExchange(CDataExchange* pDX) {
 
 BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_WM_SYSCOMMAND()
+    ON_MESSAGE(WM_CLOSE, OnCloseMessage)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_BN_CLICKED(IDC_BROWSE_SOURCE, OnBrowseSource)
@@ -67,6 +122,8 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_UPDATE_COMMAND_UI(ID_FILE_ENCODE, OnUpdateNotBusy)
     ON_UPDATE_COMMAND_UI(ID_FILE_DECODE, OnUpdateNotBusy)
     ON_UPDATE_COMMAND_UI(ID_FILE_EXIT, OnUpdateNotBusy)
+    ON_COMMAND(ID_FILE_SHOW_IN_FOLDER, OnShowInFolder)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SHOW_IN_FOLDER, OnUpdateShowInFolder)
     ON_WM_INITMENUPOPUP()
     ON_COMMAND_RANGE(ID_FILE_ENCODE, ID_FILE_DECODE, SetMode)
     ON_WM_DESTROY()
@@ -74,6 +131,10 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_WM_DROPFILES()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
     ON_MESSAGE(WM_TIMER, OnTimerTick)
+    ON_MESSAGE(WM_SIZE, OnSizeMessage)
+    ON_MESSAGE(WM_NOTIFY, OnNotifyMessage)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
+    ON_MESSAGE(WM_GETDPISCALEDSIZE, OnGetDpiScaledSize)
 END_MESSAGE_MAP()
 
 BOOL CCodecDlg::OnInitDialog() {
@@ -89,25 +150,100 @@ BOOL CCodecDlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_pFocusEdit = nullptr;
+    // What a change of DPI scales.
+    m_nDpi = m_nCreationDpi = WindowDpi(m_hWnd);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ControlPlace place{child, {}};
+        ::GetWindowRect(child, &place.rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place.rect), 2);
+        m_creationPlaces.push_back(place);
+    }
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (font != nullptr) ::GetObjectW(font, sizeof m_creationFont, &m_creationFont);
+    // Below the template's controls; the window grows by its height.
+    m_resultLine.Create(m_hWnd, IDC_RESULT_LINE, font);
 
     if (!m_menu.LoadMenu(IDR_MAINFRAME) || !::SetMenu(m_hWnd, m_menu.m_hMenu)) {
         AfxMessageBox(m_hWnd, "Unable to open the Application.");
         return FALSE;
     }
     ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, ID_FILE_ENCODE, MF_BYCOMMAND);
-    SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE);
-    SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER);
+    AddShowInFolderItem();
+    SetButtonIcons();
     ::DragAcceptFiles(m_hWnd, TRUE);
     return TRUE;
 }
 
-void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon) {
+void CCodecDlg::SetButtonIcons() {
+    SetButtonIcon(IDC_BROWSE_SOURCE, IDI_BROWSE_SOURCE, m_hBrowseSourceIcon);
+    SetButtonIcon(IDC_BROWSE_FOLDER, IDI_BROWSE_FOLDER, m_hBrowseFolderIcon);
+}
+
+// The icons hold images of 16, 20, 24 and 32 pixels: 96, 120, 144 and 192
+// DPI find theirs, any other the nearest, scaled.
+void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon, HICON& owned) {
     const HWND button = GetDlgItem(nIDButton);
-    // Shared: the system frees the image with the module.
-    const HANDLE icon = ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, 16, 16,
-                                     LR_SHARED);
-    if (button != nullptr && icon != nullptr)
-        ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (button == nullptr) return;
+    const int size = ::MulDiv(kButtonIconSize, static_cast<int>(m_nDpi), 96);
+    // Not shared: a shared image keeps the first size it was loaded at.
+    const auto icon = static_cast<HICON>(
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (icon == nullptr) return;
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (owned != nullptr) ::DestroyIcon(owned);
+    owned = icon;
+}
+
+// The dialog scales in proportion (OnDpiChanged), so the system's
+// suggestion, its size in proportion, is the one to take: not the dialog
+// manager's, which would lay the template out anew and lose the result line.
+LRESULT CCodecDlg::OnGetDpiScaledSize(WPARAM, LPARAM) {
+    return FALSE;
+}
+
+LRESULT CCodecDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT dpi = HIWORD(wParam);
+    if (dpi != 0 && dpi != m_nDpi) {
+        m_nDpi = dpi;
+        // The template's font and places, scaled from those it was created
+        // with, so that no rounding adds up over several changes.
+        LOGFONTW scaled = m_creationFont;
+        scaled.lfHeight = ::MulDiv(m_creationFont.lfHeight, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
+        const HFONT font = ::CreateFontIndirectW(&scaled);
+        const auto scale = [&](LONG value) {
+            return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
+        };
+        for (const ControlPlace& place : m_creationPlaces) {
+            if (!::IsWindow(place.control)) continue;
+            ::MoveWindow(place.control, scale(place.rect.left), scale(place.rect.top),
+                         scale(place.rect.right) - scale(place.rect.left),
+                         scale(place.rect.bottom) - scale(place.rect.top), TRUE);
+            if (font != nullptr) ::SendMessageW(place.control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+        if (font != nullptr) {
+            m_resultLine.SetFont(font);
+            if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
+            m_hScaledFont = font;
+        }
+        SetButtonIcons();
+    }
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
+void CCodecDlg::AddShowInFolderItem() {
+    const HMENU file = ::GetSubMenu(m_menu.m_hMenu, 0);
+    if (file == nullptr) return;
+    for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
+        if (::GetMenuItemID(file, i) != ID_FILE_EXIT) continue;
+        ::InsertMenuW(file, i, MF_BYPOSITION | MF_STRING, ID_FILE_SHOW_IN_FOLDER,
+                      morvane::WidenUtf8(kShowInFolderText).c_str());
+        ::InsertMenuW(file, i + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        return;
+    }
 }
 
 void CCodecDlg::SetMode(UINT nID) {
@@ -127,6 +263,8 @@ void CCodecDlg::SetMode(UINT nID) {
     m_strTargetFolder.clear();
     UpdateData(false);
     m_progress.SetPos(0);
+    m_strResultPath.clear();
+    m_resultLine.Clear();
 }
 
 void CCodecDlg::OnOK() {
@@ -136,12 +274,18 @@ void CCodecDlg::OnOK() {
     UpdateData(true);
     m_strSourcePath = UnquotedPath(m_strSourcePath);
     m_strTargetFolder = UnquotedPath(m_strTargetFolder);
-    if (!morvane::PathExists(m_strSourcePath)) {
-        ShowMessage("File not exist.");
-        return;
-    }
-    if (!morvane::PathExists(m_strTargetFolder)) {
-        ShowMessage("Folder does not exist.");
+    // Nothing of the previous job shows once this press is answered.
+    m_progress.SetPos(0);
+    m_strResultPath.clear();
+    m_bJobEncodes = m_bEncodeMode != FALSE;
+    const char* refusal = nullptr;
+    if (!morvane::PathExists(m_strSourcePath))
+        refusal = "File not exist.";
+    else if (!morvane::PathExists(m_strTargetFolder))
+        refusal = "Folder does not exist.";
+    if (refusal != nullptr) {
+        m_resultLine.SetText(result_text::Failed(m_bJobEncodes));
+        ShowMessage(refusal);
         return;
     }
     // The job works on copies of the paths, so the fields may change meanwhile.
@@ -149,17 +293,72 @@ void CCodecDlg::OnOK() {
     request->sourcePath = m_strSourcePath;
     request->targetFolder = m_strTargetFolder;
     request->platform = m_pJobPlatform;
+    m_strJobFileName = FileNameOf(m_strSourcePath);
+    m_nJobBlocks = 0;
+    m_bJobFailed = false;
+    m_bJobLeftOutput = false;
+    m_bStopRequested = false;
+    m_resultLine.SetText(result_text::Starting(m_bJobEncodes, m_strJobFileName));
     m_bBusy = FALSE;
     m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
                                    std::move(request));
 }
 
+// The Close button and Escape: while a job transforms data they stop it;
+// otherwise they close the dialog.
 void CCodecDlg::OnCancel() {
-    // Escape and WM_CLOSE arrive here even with the Close button disabled;
-    // while a job transforms data, the dialog stays.
+    // Escape arrives here even with the button disabled (a stop under way).
     const HWND close = GetDlgItem(IDCANCEL);
     if (close != nullptr && !::IsWindowEnabled(close)) return;
+    if (m_bJobControlsDisabled) {
+        StopJob();
+        return;
+    }
     CDialog::OnCancel();
+}
+
+void CCodecDlg::StopJob() {
+    if (!IsWorkerAlive()) return;
+    m_pJobRelay->RequestStop();
+    m_bStopRequested = true;
+    // Until the job has ended: a second press would mean nothing.
+    if (const HWND stop = GetDlgItem(IDCANCEL)) UpdateQuietly(stop, false);
+    m_resultLine.SetText(result_text::kStopping);
+}
+
+// The title bar's X and Alt+F4 (through WM_SYSCOMMAND or WM_CLOSE) keep
+// their rule: refused while a job transforms data.
+LRESULT CCodecDlg::OnCloseMessage(WPARAM, LPARAM) {
+    if (!m_bJobControlsDisabled) Default();
+    return 0;
+}
+
+LRESULT CCodecDlg::OnSizeMessage(WPARAM, LPARAM) {
+    m_resultLine.Layout();
+    Default();
+    return 0;
+}
+
+// A double click on the result line shows its output, as the menu item does.
+LRESULT CCodecDlg::OnNotifyMessage(WPARAM, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header != nullptr && header->idFrom == IDC_RESULT_LINE && header->code == static_cast<UINT>(NM_DBLCLK))
+        OnShowInFolder();
+    else
+        Default();
+    return 0;
+}
+
+void CCodecDlg::OnShowInFolder() {
+    if (m_bBusy || m_strResultPath.empty()) return;
+    if (m_showInFolder)
+        m_showInFolder(m_strResultPath);
+    else
+        ShowFileInFolder(m_strResultPath);
+}
+
+void CCodecDlg::OnUpdateShowInFolder(CCmdUI* pCmdUI) {
+    if (pCmdUI != nullptr) pCmdUI->Enable(m_bBusy == 0 && !m_strResultPath.empty());
 }
 
 bool CCodecDlg::IsWorkerAlive() const {
@@ -177,7 +376,9 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding || !IsWorkerAlive()) return;
     m_pJobRelay->Detach();
     if (!m_pJobRelay->WaitUntilFinished(kEndSessionCleanUpMilliseconds)) return;
-    // Should the process live on after all, the dialog is usable again.
+    // Should the process live on after all, the dialog is usable again, and
+    // says the job was stopped.
+    m_bStopRequested = true;
     SetBusy(false);
     EnableJobControls(true);
 }
@@ -188,7 +389,10 @@ LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
 }
 
 LRESULT CCodecDlg::OnTimerTick(WPARAM wParam, LPARAM) {
-    if (wParam == kJobProgressTimer) CJobRelay::ShowLatestProgress(m_pJobRelay.get(), *this);
+    if (wParam != kJobProgressTimer) return 0;
+    CJobRelay::ShowLatestProgress(m_pJobRelay.get(), *this);
+    // The speed and time left move on while the position stands still.
+    ShowJobProgress(static_cast<std::uint32_t>(::SendMessageW(m_progress.m_hWnd, PBM_GETPOS, 0, 0)));
     return 0;
 }
 
@@ -198,7 +402,32 @@ bool CCodecDlg::HasWindow() const {
 
 void CCodecDlg::SetBusy(bool busy) {
     m_bBusy = busy ? TRUE : FALSE;
-    if (!busy) m_taskbar.Clear();
+    if (busy) return;
+    m_taskbar.Clear();
+    ShowJobEnd();
+}
+
+void CCodecDlg::ShowJobEnd() {
+    if (!m_strResultPath.empty()) {
+        m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath));
+        return;
+    }
+    // Nothing was written: the bar does not suggest otherwise.
+    m_progress.SetPos(0);
+    if (m_bJobLeftOutput)
+        m_resultLine.SetText(result_text::FailedWithLeftover(m_bJobEncodes));
+    else if (m_bStopRequested && !m_bJobFailed)
+        m_resultLine.SetText(result_text::kStopped);
+    else
+        m_resultLine.SetText(result_text::Failed(m_bJobEncodes));
+}
+
+void CCodecDlg::OutputWritten(const std::string& path) {
+    // A folder typed with '/' gives a path of both separators: it shows,
+    // and goes to the shell, with Windows' own.
+    m_strResultPath = path;
+    std::replace(m_strResultPath.begin(), m_strResultPath.end(), '/', '\\');
+    m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath));
 }
 
 void CCodecDlg::EnableJobControls(bool enable) {
@@ -207,17 +436,20 @@ void CCodecDlg::EnableJobControls(bool enable) {
         const HWND focus = ::GetFocus();
         m_hFocusBeforeJob = focus != nullptr && ::IsChild(m_hWnd, focus) ? focus : nullptr;
     }
-    // A button repaints itself at once when it is enabled or disabled, which
-    // under Wine took 1 to 2 ms a control while the job waited. With its
-    // redrawing held off, each repaints later with the rest of the dialog.
     for (const int id : kJobControls) {
-        if (const HWND control = GetDlgItem(id)) {
-            ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-            ::EnableWindow(control, enable);
-            ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-            ::InvalidateRect(control, nullptr, TRUE);
-        }
+        if (const HWND control = GetDlgItem(id)) UpdateQuietly(control, enable);
     }
+    // Enabled either way: Close, or Stop while the job transforms data.
+    const HWND close = GetDlgItem(IDCANCEL);
+    if (close != nullptr) UpdateQuietly(close, true, enable ? kCloseText : kStopText);
+    // The focus leaves the control just disabled for Stop, so Space, Enter
+    // and Escape reach the dialog: Windows leaves no control with the focus
+    // (keys then come as system keys), Wine the disabled one (which drops
+    // them). A plain SetFocus: moving the default button too (WM_NEXTDLGCTL)
+    // repainted two buttons at once and kept the dialog's thread some 50 ms
+    // under Wine; the end of the job puts both back.
+    if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close)
+        ::SetFocus(close);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
     if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();
@@ -239,6 +471,9 @@ void CCodecDlg::RestoreFocusAfterJob() {
 void CCodecDlg::SetProgressRange(std::uint32_t upper) {
     m_progress.SetRange32(0, static_cast<int>(upper));
     m_taskbar.Start(m_hWnd, upper);
+    m_nJobBlocks = upper;
+    m_nJobStartTick = ::GetTickCount64();
+    ShowJobProgress(0, true);
 }
 
 void CCodecDlg::SetProgressStep(std::uint32_t step) {
@@ -248,12 +483,32 @@ void CCodecDlg::SetProgressStep(std::uint32_t step) {
 void CCodecDlg::SetProgressPos(std::uint32_t position) {
     m_progress.SetPos(static_cast<int>(position));
     m_taskbar.SetPos(position);
+    ShowJobProgress(position);
+}
+
+void CCodecDlg::ShowJobProgress(std::uint32_t position, bool now) {
+    // A stop under way, or a failure, says so until the job has ended.
+    if (m_bStopRequested || m_bJobFailed || !m_bBusy) return;
+    // Twice a second is enough to read; each repaint takes the dialog's
+    // thread a millisecond or more under Wine, on a core the job may need.
+    const ULONGLONG tick = ::GetTickCount64();
+    if (!now && tick - m_nLineTick < kProgressLineIntervalMs) return;
+    m_nLineTick = tick;
+    const std::uint64_t total = static_cast<std::uint64_t>(m_nJobBlocks) * morvane::kBlockSize;
+    const std::uint64_t done = static_cast<std::uint64_t>(position) * morvane::kBlockSize;
+    m_resultLine.SetText(result_text::Progress(m_bJobEncodes, m_strJobFileName, done, total, tick - m_nJobStartTick));
 }
 
 void CCodecDlg::ShowMessage(const std::string& text) {
-    // A job's message is a failure: the taskbar button is red while it shows.
+    // A job's message is a failure: the taskbar button is red while it
+    // shows, and the result line says what became of the output.
     const bool inJob = m_bBusy != FALSE;
-    if (inJob) m_taskbar.ShowError(m_hWnd);
+    if (inJob) {
+        m_bJobFailed = true;
+        m_bJobLeftOutput = m_bJobLeftOutput || text.find(kLeftoverMark) != std::string::npos;
+        ShowJobEnd();
+        m_taskbar.ShowError(m_hWnd);
+    }
     AfxMessageBox(m_hWnd, text);
     if (inJob) m_taskbar.Clear();
 }
@@ -266,7 +521,7 @@ void CCodecDlg::ShowAboutBox() {
 void CCodecDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX)
         ShowAboutBox();
-    else
+    else if ((nID & 0xFFF0) != SC_CLOSE || !m_bJobControlsDisabled)
         Default();
 }
 

@@ -1,16 +1,22 @@
 // The main dialog: the mode (encode or decode), the source file and target
 // folder with their pickers, the action button that starts one job on a
-// worker thread, the progress bar and the menu bar, whose Edit commands act
+// worker thread, the progress bar, the result line below it (what the job
+// is doing, then what it wrote) and the menu bar, whose Edit commands act
 // on the path field that has the focus. It is the job's host: the worker reaches it
 // only through CJobRelay, which carries each call out on this dialog's thread.
+// While a job transforms data the Close button reads "Stop" and, like Escape,
+// stops it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "job.h"
 #include "job_relay.h"
+#include "result_line.h"
 #include "taskbar_progress.h"
 #include "win/cmd_ui.h"
 #include "win/dialog.h"
@@ -25,13 +31,14 @@ public:
     // The job host, called on this dialog's thread.
     bool HasWindow() const override;
     void SetBusy(bool busy) override;
-    // The two path fields, the two browse buttons, the action and Close
-    // buttons, and the system menu's Close.
+    // The two path fields, the two browse buttons, the action button and
+    // the system menu's Close; the Close button turns into Stop and back.
     void EnableJobControls(bool enable) override;
     void SetProgressRange(std::uint32_t upper) override;
     void SetProgressStep(std::uint32_t step) override;
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
+    void OutputWritten(const std::string& path) override;
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
@@ -40,6 +47,11 @@ public:
     bool IsWorkerAlive() const;
     // The latest job's relay; it outlives the dialog while its worker runs.
     std::shared_ptr<const CJobRelay> JobRelay() const { return m_pJobRelay; }
+    // The result line's whole text (it may show shortened).
+    const std::string& ResultText() const { return m_resultLine.Text(); }
+    // The output the latest job wrote, until a mode switch or another job;
+    // empty when there is none. File > Show in Folder opens it.
+    const std::string& ResultPath() const { return m_strResultPath; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -48,6 +60,15 @@ protected:
     void OnCancel() override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
+    LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSizeMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotifyMessage(WPARAM wParam, LPARAM lParam);
+    // The window moved to a display of another DPI (wParam: the new DPI,
+    // lParam: the suggested window rectangle).
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
+    void OnShowInFolder();
+    void OnUpdateShowInFolder(CCmdUI* pCmdUI);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnHelpAbout();
@@ -107,9 +128,23 @@ protected:
     // Where the jobs reach the file system; null: the system. Tests hold a
     // job at a point of their choosing through it.
     morvane::Platform* m_pJobPlatform = nullptr;
+    // Shows a file selected in its folder; null: the shell (Explorer). Tests
+    // record the call through it.
+    std::function<void(const std::string& path)> m_showInFolder;
 
 private:
-    void SetButtonIcon(int nIDButton, UINT nIDIcon);
+    // The two "..." buttons' icons at the size for the window's DPI.
+    void SetButtonIcons();
+    void SetButtonIcon(int nIDButton, UINT nIDIcon, HICON& owned);
+    // File > Show in Folder, before Exit, with a separator of its own.
+    void AddShowInFolderItem();
+    // The job's end on the result line and the bar.
+    void ShowJobEnd();
+    // Stop: the job stops at its next check.
+    void StopJob();
+    // The running job's progress on the result line, unless it was shown
+    // less than half a second ago and `now` is false.
+    void ShowJobProgress(std::uint32_t position, bool now = false);
     void ShowAboutBox();
     // The focused path field's window while it exists, else null.
     HWND FocusedEdit() const;
@@ -125,6 +160,32 @@ private:
     void RestoreFocusAfterJob();
 
     std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
+
+    // The window's DPI, and what it was created with: the template's
+    // controls' rectangles and font, from which every other DPI is scaled.
+    UINT m_nDpi = 96;
+    UINT m_nCreationDpi = 96;
+    struct ControlPlace {
+        HWND control;
+        RECT rect;  // in the client area
+    };
+    std::vector<ControlPlace> m_creationPlaces;
+    LOGFONTW m_creationFont{};
+    HFONT m_hScaledFont = nullptr;  // owned; null at the creation DPI
+    HICON m_hBrowseSourceIcon = nullptr;  // owned
+    HICON m_hBrowseFolderIcon = nullptr;  // owned
+
+    // The latest job, as the result line tells it.
+    CResultLine m_resultLine;
+    std::string m_strResultPath;     // what it wrote, once written
+    bool m_bJobEncodes = true;       // the mode it was started in
+    std::string m_strJobFileName;    // its source's name
+    std::uint32_t m_nJobBlocks = 0;  // the bar's range
+    ULONGLONG m_nJobStartTick = 0;   // when its data began to be transformed
+    ULONGLONG m_nLineTick = 0;       // when the line last showed its progress
+    bool m_bJobFailed = false;       // it showed a message
+    bool m_bJobLeftOutput = false;   // ... saying a partial output stayed
+    bool m_bStopRequested = false;
     // The control that had the focus when the job disabled the controls.
     HWND m_hFocusBeforeJob = nullptr;
     bool m_bJobControlsDisabled = false;

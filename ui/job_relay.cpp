@@ -157,3 +157,8 @@ void CJobRelay::FlushProgress() {
 void CJobRelay::ShowMessage(const std::string& text) {
     Send([text](morvane::JobHost& dialog) { dialog.ShowMessage(text); });
 }
+
+// The path is copied: the call owns all it uses.
+void CJobRelay::OutputWritten(const std::string& path) {
+    Post([path](morvane::JobHost& dialog) { dialog.OutputWritten(path); });
+}

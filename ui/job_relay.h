@@ -9,6 +9,9 @@
 // and removes what it had written. A job whose output already has its name
 // keeps it.
 //
+// The dialog can ask the job to stop (RequestStop): the job sees it as
+// the host's cancellation and stops at its next check, as above.
+//
 // Progress is the exception: the worker only stores the latest position,
 // and the dialog's thread fetches it on a timer about 10 times a second, so
 // the worker never waits for the dialog while it transforms data. The last
@@ -65,14 +68,20 @@ public:
     // thread may wait here.
     bool WaitUntilFinished(DWORD milliseconds) const;
 
+    // The user wants the job stopped. Any thread; the job notices it at its
+    // next check of Cancelled().
+    void RequestStop() { m_bStopRequested = true; }
+    bool StopRequested() const { return m_bStopRequested; }
+
     bool HasWindow() const override;
-    bool Cancelled() const override { return !HasWindow(); }
+    bool Cancelled() const override { return m_bStopRequested || !HasWindow(); }
     void SetBusy(bool busy) override;
     void EnableJobControls(bool enable) override;
     void SetProgressRange(std::uint32_t upper) override;
     void SetProgressStep(std::uint32_t step) override;
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
+    void OutputWritten(const std::string& path) override;
 
 private:
     using Call = std::function<void(morvane::JobHost&)>;
@@ -100,6 +109,7 @@ private:
     std::uint64_t m_nDone = 0;     // tickets carried out (a detach drops the rest)
     std::atomic<bool> m_bFinished{false};  // set under m_mutex
     mutable std::condition_variable m_finishedChanged;
+    std::atomic<bool> m_bStopRequested{false};
 
     // Stored by the worker, fetched by the dialog's thread.
     std::atomic<std::uint32_t> m_nPosition{0};

@@ -11,6 +11,7 @@
 
 #include "path_text.h"
 #include "resource.h"
+#include "result_line.h"
 #include "win/app.h"
 #include "win/file_dialog.h"
 
@@ -71,7 +72,8 @@ void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
     } finisher{hDropInfo};
     // The fields are the job's until its worker has returned.
     if (IsWorkerAlive() || ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 0) return;
-    // Of several items, the first counts.
+    // Of several items, the first counts; the result line says so.
+    const UINT count = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     const UINT length = ::DragQueryFileW(hDropInfo, 0, nullptr, 0);
     std::wstring name(length + 1, L'\0');
     name.resize(::DragQueryFileW(hDropInfo, 0, name.data(), length + 1));
@@ -81,6 +83,11 @@ void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
     UpdateData(true);
     (folder ? m_strTargetFolder : m_strSourcePath) = path;
     UpdateData(false);
+    if (count > 1) {
+        // The line no longer names the latest output.
+        m_strResultPath.clear();
+        m_resultLine.SetText(result_text::DropIgnored(count - 1));
+    }
 }
 
 // Preselects the folder the field shows on screen, typed or not.

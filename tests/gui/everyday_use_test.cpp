@@ -47,11 +47,6 @@ protected:
     CRecordingCodecDlg dlg;
 };
 
-std::string WindowsPath(std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 // --- the focus across a job ---
 
 TEST_F(EverydayUseTest, FocusComesBackToItsControlAfterAJobThatWorkedOrFailed) {
@@ -258,21 +253,6 @@ TEST(FileSystemPathTest, LongPathsTakeTheExtendedFormAndShortOnesStayAsTyped) {
 }
 
 // --- drag and drop ---
-
-// A drop as Explorer makes it: a DROPFILES block with wide names.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    std::wstring names;
-    for (const std::string& path : paths) names += WidenUtf8(path) + L'\0';
-    names += L'\0';
-    const std::size_t bytes = names.size() * sizeof(wchar_t);
-    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(drop + 1, names.data(), bytes);
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 TEST_F(EverydayUseTest, DroppedFileFillsTheFileFieldAndDroppedFolderTheFolderField) {
     const std::string file = WindowsPath(temp / kScriptNames[0].file);

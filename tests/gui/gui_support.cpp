@@ -1,5 +1,9 @@
 #include "gui_support.h"
 
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -47,6 +51,25 @@ void Click(HWND dialog, int id) {
 
 void Press(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+std::string WindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    std::wstring names;
+    for (const std::string& path : paths) names += WidenUtf8(path) + L'\0';
+    names += L'\0';
+    const std::size_t bytes = names.size() * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.data(), bytes);
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }
 
 namespace {
@@ -157,7 +180,17 @@ CRecordingCodecDlg::ControlStates CRecordingCodecDlg::States() const {
     const UINT close = ::GetMenuState(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND);
     states.closeItemGrayed = (close & MF_GRAYED) != 0;
     states.busy = IsBusy();
+    states.closeText = ControlText(m_hWnd, IDCANCEL);
     return states;
+}
+
+std::string CRecordingCodecDlg::ShownResult() const {
+    const HWND bar = GetDlgItem(IDC_RESULT_LINE);
+    const auto length = LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, 0, 0));
+    std::wstring text(length + 1u, L'\0');
+    ::SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return NarrowToUtf8(text);
 }
 
 bool CRecordingCodecDlg::PressActionAndWait() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <functional>
@@ -29,6 +30,12 @@ void SetControlText(HWND dialog, int id, const std::string& text);
 void Click(HWND dialog, int id);
 // The same click posted, for a dialog whose modal loop the caller is not in.
 void Press(HWND dialog, int id);
+
+// A path with '\\' separators, as the shell gives it.
+std::string WindowsPath(std::string path);
+// A drop as Explorer makes it: a DROPFILES block with wide names. The
+// window it is sent to frees it.
+HDROP MakeDrop(const std::vector<std::string>& paths);
 
 // The visible top-level windows of a process, this one by default.
 std::vector<HWND> TopLevelWindows(DWORD process = ::GetCurrentProcessId());
@@ -68,6 +75,7 @@ public:
         std::vector<BOOL> enabled;  // the six job controls
         std::vector<BOOL> visible;  // the same: holding off their redrawing must not hide them
         bool closeItemGrayed = false;
+        std::string closeText;  // of the Close button
         BOOL busy = FALSE;
     };
     static const std::vector<int> kJobControls;
@@ -82,6 +90,12 @@ public:
     void UseTaskbar(ITaskbarList3* taskbar) { m_taskbar.Attach(taskbar); }
     // The jobs reach the file system through `platform`.
     void UsePlatform(morvane::Platform* platform) { m_pJobPlatform = platform; }
+    // Show in Folder records the path here instead of opening Explorer.
+    void RecordShowInFolder() {
+        m_showInFolder = [this](const std::string& path) { shownInFolder.push_back(path); };
+    }
+    // The result line as it shows.
+    std::string ShownResult() const;
 
     void SetBusy(bool busy) override;
     void SetProgressPos(std::uint32_t position) override;
@@ -91,6 +105,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path) override;
 
+    std::vector<std::string> shownInFolder; // by RecordShowInFolder
     std::vector<std::uint32_t> positions;   // as they reached the bar
     std::vector<ControlStates> duringWork;  // at the first position
     int busyCalls = 0;                      // jobs that began

@@ -105,12 +105,15 @@ protected:
 
         ASSERT_EQ(dlg.duringWork.size(), 1u);
         const auto& during = dlg.duringWork[0];
-        EXPECT_EQ(during.enabled, std::vector<BOOL>(6, FALSE));
+        // Close reads Stop and stays enabled.
+        EXPECT_EQ(during.enabled, (std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE}));
+        EXPECT_EQ(during.closeText, "Stop");
         EXPECT_EQ(during.visible, std::vector<BOOL>(6, TRUE));
         EXPECT_TRUE(during.closeItemGrayed);
         EXPECT_EQ(during.busy, TRUE);
         const auto after = dlg.States();
         EXPECT_EQ(after.enabled, std::vector<BOOL>(6, TRUE));
+        EXPECT_EQ(after.closeText, "Close");
         EXPECT_EQ(after.visible, std::vector<BOOL>(6, TRUE));
         EXPECT_FALSE(after.closeItemGrayed);
         EXPECT_EQ(after.busy, FALSE);
@@ -127,8 +130,11 @@ TEST_F(JobTest, EncodeThenDecodeRestoresTheFile) {
     const std::string decoded = temp.MakeFolder("decoded");
     DialogWatcher watcher;
 
-    // Escape and the Close button's command are ignored while the job works.
-    dlg.onFirstPosition = [&] { ::SendMessageA(Dlg(), WM_COMMAND, IDCANCEL, 0); };
+    // The title bar's X and Alt+F4 are refused while the job works.
+    dlg.onFirstPosition = [&] {
+        ::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        ::SendMessageA(Dlg(), WM_CLOSE, 0, 0);
+    };
     RunJob(temp / "data.bin", encoded);
     ASSERT_NE(Dlg(), nullptr);
     ExpectFinishedWithFullBar();
@@ -188,6 +194,7 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     EXPECT_TRUE(test::ListNames(out).empty());
     EXPECT_TRUE(watcher.TakeTexts().empty());
     EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+    EXPECT_EQ(dlg.ResultText(), "Stopped; nothing was written.");
 }
 
 TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {

@@ -124,6 +124,8 @@ TEST_F(ResourcesTest, DialogTemplates) {
     EXPECT_EQ(about[3].substr(0, 8), "-1 #130 ");
     EXPECT_EQ(about[4], "1 #128 \"OK\" 178,7,50,14 50030001");
     EXPECT_EQ(about[5].substr(0, 8), "-1 #130 ");
+    // The Windows packages ship the README as README.txt.
+    EXPECT_NE(about[5].find("\"No web site; see README.txt\""), std::string::npos) << about[5];
 }
 
 std::string DescribeMenu(HMENU menu) {
@@ -175,18 +177,134 @@ TEST_F(ResourcesTest, StringTable) {
     }
 }
 
+// One image of an icon group, as its directory entry gives it.
+struct IconEntry {
+    int size;  // width and height: 256 is stored as 0
+    int bits;
+    WORD id;   // of its RT_ICON resource
+};
+
+std::vector<IconEntry> IconEntries(const std::string& group) {
+    // GRPICONDIR: 6 bytes, then 14 per image: width, height, colours, 0,
+    // planes, bit count, bytes, id.
+    std::vector<IconEntry> entries;
+    for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+        WORD bits = 0;
+        WORD id = 0;
+        std::memcpy(&bits, group.data() + at + 6, sizeof bits);
+        std::memcpy(&id, group.data() + at + 12, sizeof id);
+        entries.push_back({BYTE(group[at]) == 0 ? 256 : BYTE(group[at]), bits, id});
+    }
+    return entries;
+}
+
+constexpr UINT kIconGroups[] = {IDR_MAINFRAME, IDI_BROWSE_SOURCE, IDI_BROWSE_FOLDER};
+
 TEST_F(ResourcesTest, IconGroups) {
-    // GRPICONDIR: 6 bytes, then 14 per image: width, height, colours, 0, planes, bit count, ...
     auto describe = [](const std::string& group) {
         std::string images;
-        for (std::size_t at = 6; at + 14 <= group.size(); at += 14)
-            images += std::to_string(BYTE(group[at])) + "x" + std::to_string(BYTE(group[at + 1])) + "x" +
-                      std::to_string(BYTE(group[at + 6])) + " ";
+        for (const IconEntry& entry : IconEntries(group))
+            images += std::to_string(entry.size) + "x" + std::to_string(entry.bits) + " ";
         return images;
     };
-    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDR_MAINFRAME)), "32x32x4 16x16x4 32x32x8 16x16x8 ");
-    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_SOURCE)), "16x16x4 16x16x8 ");
-    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_FOLDER)), "16x16x4 16x16x8 ");
+    // 32-bit images with alpha at every size Windows asks for, then the 16-
+    // and 256-colour images for old displays.
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDR_MAINFRAME)),
+              "256x32 64x32 48x32 40x32 32x32 24x32 20x32 16x32 32x8 16x8 32x4 16x4 ");
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_SOURCE)), "32x32 24x32 20x32 16x32 16x8 16x4 ");
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_FOLDER)), "32x32 24x32 20x32 16x32 16x8 16x4 ");
+}
+
+// Each image is what its entry says: a PNG of 256 x 256 pixels, or a
+// bitmap of its size and depth whose mask (for 32 bits) is set exactly
+// where the alpha is 0.
+TEST_F(ResourcesTest, EveryIconImageIsWhatItsEntrySays) {
+    for (const UINT group : kIconGroups) {
+        for (const IconEntry& entry : IconEntries(Find(RT_GROUP_ICON, group))) {
+            SCOPED_TRACE(std::to_string(group) + ", " + std::to_string(entry.size) + " px, " +
+                         std::to_string(entry.bits) + " bits");
+            const std::string image = Find(RT_ICON, entry.id);
+            if (entry.size == 256) {
+                ASSERT_GE(image.size(), 24u);
+                EXPECT_EQ(image.substr(0, 8), "\x89PNG\r\n\x1a\n");
+                EXPECT_EQ(image.substr(12, 4), "IHDR");
+                EXPECT_EQ(image.substr(16, 8), std::string("\0\0\1\0\0\0\1\0", 8));  // 256 x 256
+                EXPECT_EQ(image[24], 8);  // bits per channel
+                EXPECT_EQ(image[25], 6);  // RGBA
+                continue;
+            }
+            BITMAPINFOHEADER header{};
+            ASSERT_GE(image.size(), sizeof header);
+            std::memcpy(&header, image.data(), sizeof header);
+            EXPECT_EQ(header.biWidth, entry.size);
+            EXPECT_EQ(header.biHeight, 2 * entry.size);  // colour and mask
+            EXPECT_EQ(header.biBitCount, entry.bits);
+            if (entry.bits != 32) continue;
+            const std::size_t colourBytes = std::size_t{4} * entry.size * entry.size;
+            const std::size_t maskRow = ((static_cast<std::size_t>(entry.size) + 31) / 32) * 4;
+            ASSERT_EQ(image.size(), header.biSize + colourBytes + maskRow * entry.size);
+            const auto* colour = reinterpret_cast<const BYTE*>(image.data() + header.biSize);
+            const BYTE* mask = colour + colourBytes;
+            int partlyTransparent = 0;
+            for (int y = 0; y < entry.size; ++y) {
+                for (int x = 0; x < entry.size; ++x) {
+                    const BYTE alpha = colour[(y * entry.size + x) * 4 + 3];
+                    const bool masked = (mask[y * maskRow + x / 8] & (0x80 >> (x % 8))) != 0;
+                    EXPECT_EQ(masked, alpha == 0) << x << "," << entry.size - 1 - y;
+                    if (alpha != 0 && alpha != 255) ++partlyTransparent;
+                }
+            }
+            // Above 16 px the edges are smooth; 16 px is the sharp pixel art.
+            if (entry.size > 16) {
+                EXPECT_GT(partlyTransparent, 0);
+            }
+        }
+    }
+}
+
+// Asked for a size, Windows finds an image of exactly that size.
+TEST_F(ResourcesTest, IconsLoadAtEverySizeTheyHold) {
+    const std::pair<UINT, std::vector<int>> cases[] = {
+        {IDR_MAINFRAME, {16, 20, 24, 32, 40, 48, 64, 256}},
+        {IDI_BROWSE_SOURCE, {16, 20, 24, 32}},
+        {IDI_BROWSE_FOLDER, {16, 20, 24, 32}},
+    };
+    const HMODULE program = ::LoadLibraryExW(WidenUtf8(ProgramPath()).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    for (const auto& [group, sizes] : cases) {
+        for (const int size : sizes) {
+            const auto icon = static_cast<HICON>(
+                ::LoadImageW(program, MAKEINTRESOURCEW(group), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+            ASSERT_NE(icon, nullptr) << group << " at " << size;
+            ICONINFO info{};
+            ASSERT_TRUE(::GetIconInfo(icon, &info));
+            BITMAP bitmap{};
+            ::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+            EXPECT_EQ(bitmap.bmWidth, size) << group;
+            EXPECT_EQ(bitmap.bmHeight, size) << group;
+            // As loaded (the 256 px one from its PNG): black under every
+            // transparent pixel, and some pixels transparent.
+            BITMAPINFO format{};
+            format.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            std::vector<RGBQUAD> pixels(static_cast<std::size_t>(size) * size);
+            const HDC screen = ::GetDC(nullptr);
+            EXPECT_EQ(::GetDIBits(screen, info.hbmColor, 0, size, pixels.data(), &format, DIB_RGB_COLORS), size);
+            ::ReleaseDC(nullptr, screen);
+            int transparent = 0;
+            int coloured = 0;
+            for (const RGBQUAD& pixel : pixels) {
+                if (pixel.rgbReserved != 0) continue;
+                ++transparent;
+                if (pixel.rgbRed != 0 || pixel.rgbGreen != 0 || pixel.rgbBlue != 0) ++coloured;
+            }
+            EXPECT_GT(transparent, 0) << group << " at " << size;
+            EXPECT_EQ(coloured, 0) << group << " at " << size;
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+            ::DestroyIcon(icon);
+        }
+    }
+    ::FreeLibrary(program);
 }
 
 // Pixels of one icon image (a BITMAPINFOHEADER, its palette, the colour
@@ -225,7 +343,7 @@ std::vector<std::string> ColouredTransparentPixels(const std::string& image) {
 }
 
 TEST_F(ResourcesTest, EveryTransparentPixelOfEveryIconImageIsBlack) {
-    for (const UINT group : {IDR_MAINFRAME, IDI_BROWSE_SOURCE, IDI_BROWSE_FOLDER}) {
+    for (const UINT group : kIconGroups) {
         const std::string entries = Find(RT_GROUP_ICON, group);
         ASSERT_GE(entries.size(), 6u + 14u) << group;
         for (std::size_t at = 6; at + 14 <= entries.size(); at += 14) {
@@ -233,6 +351,7 @@ TEST_F(ResourcesTest, EveryTransparentPixelOfEveryIconImageIsBlack) {
             std::memcpy(&id, entries.data() + at + 12, sizeof id);
             const std::string image = Find(RT_ICON, id);
             ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER)) << group << " image " << id;
+            if (image.compare(1, 3, "PNG") == 0) continue;  // no mask: below
             EXPECT_EQ(ColouredTransparentPixels(image), std::vector<std::string>{})
                 << "icon " << group << ", image " << id << " (" << int(BYTE(entries[at])) << " pixels, "
                 << int(BYTE(entries[at + 6])) << " bits)";
@@ -261,7 +380,7 @@ TEST_F(ResourcesTest, VersionBlock) {
         {"Comments", "Morvane Application"},   {"FileDescription", "Morvane Application"},
         {"ProductName", "Morvane Application"}, {"InternalName", "Morvane"},
         {"OriginalFilename", "Morvane.EXE"},    {"FileVersion", MORVANE_VERSION_TEXT},
-        {"ProductVersion", MORVANE_VERSION_TEXT},
+        {"ProductVersion", MORVANE_VERSION_TEXT}, {"CompanyName", "The Morvane authors"},
     };
     for (const auto& [name, value] : expected) {
         char* text = nullptr;
@@ -269,14 +388,34 @@ TEST_F(ResourcesTest, VersionBlock) {
         ASSERT_TRUE(::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)) << name;
         EXPECT_STREQ(text, value);
     }
+    // The copyright as the About box and the licence have it, read wide: the
+    // sign is no ANSI character everywhere.
+    wchar_t* copyright = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\LegalCopyright",
+                                 reinterpret_cast<void**>(&copyright), &length));
+    EXPECT_STREQ(copyright, L"\u00A9 2026 The Morvane authors");
 }
 
 TEST_F(ResourcesTest, Manifest) {
     const std::string text = Find(RT_MANIFEST, 1);
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                             "publicKeyToken=\"6595b64144ccf1df\"", "<dpiAware",
-                             "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"})
+                             "publicKeyToken=\"6595b64144ccf1df\"",
+                             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<",
+                             "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                             "PerMonitorV2, PerMonitor<",
+                             "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<",
+                             "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
+    // Windows Vista, 7, 8, 8.1, and 10 and 11, in that order.
+    const char* const systems[] = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                   "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                   "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    std::size_t after = 0;
+    for (const char* id : systems) {
+        const std::size_t at = text.find(std::string("<supportedOS Id=\"") + id + "\"/>", after);
+        EXPECT_NE(at, std::string::npos) << id;
+        after = at == std::string::npos ? after : at;
+    }
     // The wide calls carry any name; the ANSI code page stays the system's,
     // in which an older program's stored extension is read.
     EXPECT_EQ(text.find("activeCodePage"), std::string::npos);
