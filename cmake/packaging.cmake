@@ -1,7 +1,10 @@
 # Install rules and release packages, made by CPack from this build tree
 # (scripts/package.sh makes them all):
 #   Windows: morvane-<version>-win32.zip or -win64.zip holding morvane.exe,
-#            morvane-cli.exe, README.txt and LICENSE.txt;
+#            morvane-cli.exe, README.txt and LICENSE.txt, and
+#            morvane-<version>-win32-setup.exe or -win64-setup.exe, an
+#            installer of the same files for the current user, made by
+#            CPack's NSIS generator (makensis) from cmake/nsis/NSIS.template.in;
 #   Linux:   morvane-cli as a .deb and a .tar.gz, with its manual page.
 include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -30,9 +33,25 @@ if(WIN32)
   else()
     set(system win32)
   endif()
-  set(CPACK_GENERATOR ZIP)
+  set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME morvane)
   set(CPACK_PACKAGE_FILE_NAME morvane-${PROJECT_VERSION}-${system})
+
+  # The installer: the project's own NSIS script in place of CPack's, named
+  # ...-setup.exe by cmake/cpack-options.cmake, which CPack reads for each
+  # generator.
+  set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake/nsis)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-options.cmake)
+  if(system STREQUAL win64)
+    set(CPACK_MORVANE_NSIS_TARGET amd64-unicode)
+  else()
+    set(CPACK_MORVANE_NSIS_TARGET x86-unicode)
+  endif()
+  set(CPACK_MORVANE_ICON ${PROJECT_SOURCE_DIR}/res/morvane.ico)
+  set(CPACK_MORVANE_LICENSE ${MORVANE_GENERATED_DIR}/LICENSE.txt)
+  set(CPACK_MORVANE_VERSION_NUMBERS
+      ${MORVANE_VERSION_MAJOR}.${MORVANE_VERSION_MINOR}.${MORVANE_VERSION_PATCH}.${MORVANE_VERSION_TWEAK})
+  file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE CPACK_MORVANE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
 else()
   install(TARGETS morvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

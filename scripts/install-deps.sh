@@ -7,9 +7,10 @@
 # clang with its sanitizer and libFuzzer runtimes for the fuzz targets, a
 # virtual display for the Windows tests, GNU time, bc and openssl
 # (a reference row) for the benchmark, the tools that make and check the
-# release packages (dpkg-shlibdeps, unzip, man), and Python for the
-# end-to-end drivers. When everything is there already it only asks dpkg,
-# so a second run costs nothing.
+# release packages (dpkg-shlibdeps, unzip, man, and NSIS's makensis for the
+# Windows installers), and Python for the end-to-end drivers. When
+# everything is there already it only asks dpkg, so a second run costs
+# nothing.
 set -euo pipefail
 
 packages=(
@@ -18,7 +19,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xauth imagemagick xdotool
   time bc openssl
-  dpkg-dev unzip man-db
+  dpkg-dev unzip man-db nsis
   python3
 )
 

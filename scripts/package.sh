@@ -2,6 +2,9 @@
 # Makes every release package into build/packages with one command:
 #   morvane-<version>-win32.zip  32-bit morvane.exe and morvane-cli.exe, README, licence
 #   morvane-<version>-win64.zip  the same from the x86_64 build
+#   morvane-<version>-win32-setup.exe and -win64-setup.exe
+#                                installers of the same files for the current
+#                                user (NSIS, cmake/nsis/NSIS.template.in)
 #   morvane-cli_<version>_<arch>.deb and morvane-cli-<version>-linux-<cpu>.tar.gz
 #                                morvane-cli with its manual page
 # Builds each preset first (installing missing Debian packages), then runs

@@ -1,26 +1,35 @@
 #!/usr/bin/env bash
 # Makes the release packages from the already-built trees with CPack and
 # checks, by listing them and never installing them, that each holds what
-# it should: names, files, versions.
-# Usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]
+# it should: names, files, versions. The packages are left in OUTPUT
+# (OUTPUT/linux, OUTPUT/win32, OUTPUT/win64), emptied first, where the
+# installers' test (check_installers.sh) takes the Windows installers.
+# Usage: check_packages.sh CPACK VERSION OUTPUT LINUX_BUILD [WINDOWS_BUILD...]
 # A Windows build folder that is missing or not built is skipped.
 set -u
 source "$(dirname "$0")/../cli/lib.sh"
 
-cpack=${1:?usage: check_packages.sh CPACK VERSION LINUX_BUILD [WINDOWS_BUILD...]}
-version=${2:?version}
-linux_build=${3:?Linux build folder}
-shift 3
+usage="usage: check_packages.sh CPACK VERSION OUTPUT LINUX_BUILD [WINDOWS_BUILD...]"
+cpack=${1:?$usage}
+version=${2:?$usage}
+output=${3:?$usage}
+linux_build=${4:?$usage}
+shift 4
 
 test_setup packages
+rm -rf "$output"
+mkdir -p "$output"
 
-# package BUILD OUTPUT: runs CPack on a build tree into OUTPUT.
+# package BUILD FOLDER: runs CPack on a build tree into FOLDER.
 package() {
-    if ! "$cpack" --config "$1/CPackConfig.cmake" -B "$2" >"$2.log" 2>&1; then
-        cat "$2.log" >&2
+    local log
+    log=$work/$(basename "$2").log
+    if ! "$cpack" --config "$1/CPackConfig.cmake" -B "$2" >"$log" 2>&1; then
+        cat "$log" >&2
         fail "cpack failed for $1"
         return 1
     fi
+    rm -rf "$2/_CPack_Packages"
 }
 
 # expect_listed LISTING LABEL PATH...: each PATH is a line of LISTING.
@@ -33,12 +42,12 @@ expect_listed() {
 }
 
 # --- Linux: morvane-cli as a .deb and a .tar.gz -------------------------
-package "$linux_build" "$work/linux" || exit 1
+package "$linux_build" "$output/linux" || exit 1
 arch=$(dpkg --print-architecture)
-deb=$work/linux/morvane-cli_${version}_${arch}.deb
-tgz=$work/linux/morvane-cli-${version}-linux-$(uname -m).tar.gz
-[ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$work/linux")"
-[ -f "$tgz" ] || fail "no $(basename "$tgz"); made: $(ls "$work/linux")"
+deb=$output/linux/morvane-cli_${version}_${arch}.deb
+tgz=$output/linux/morvane-cli-${version}-linux-$(uname -m).tar.gz
+[ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$output/linux")"
+[ -f "$tgz" ] || fail "no $(basename "$tgz"); made: $(ls "$output/linux")"
 
 if [ -f "$deb" ]; then
     [ "$(dpkg-deb -f "$deb" Package)" = morvane-cli ] || fail "deb: Package is $(dpkg-deb -f "$deb" Package)"
@@ -72,8 +81,15 @@ if [ -f "$tgz" ]; then
         "$top/share/doc/morvane-cli/copyright" "$top/share/doc/morvane-cli/README.md"
 fi
 
-# --- Windows: one zip per build with both programs, README and licence --
-check_zip() {  # check_zip BUILD
+# --- Windows: one zip and one installer per build, with both programs,
+# README and licence -----------------------------------------------------
+# pe_machine FILE: the machine field of a Windows program's PE header, in hex.
+pe_machine() {
+    local pe
+    pe=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
+    od -An -tx2 -j $((pe + 4)) -N 2 "$1" | tr -d ' '
+}
+check_windows() {  # check_windows BUILD
     local build=$1
     if [ ! -f "$build/CPackConfig.cmake" ] || [ ! -f "$build/app/morvane.exe" ]; then
         echo "skipped: no Windows build in '$build'"
@@ -83,22 +99,43 @@ check_zip() {  # check_zip BUILD
     local system
     system=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "morvane-.*-\(win[0-9]*\)")$/\1/p' "$build/CPackConfig.cmake")
     [ -n "$system" ] || { fail "$build: the package is not named morvane-VERSION-winNN"; return; }
-    package "$build" "$work/$system" || return
-    local zip=$work/$system/morvane-${version}-${system}.zip top=morvane-${version}-${system}
-    [ -f "$zip" ] || { fail "no $(basename "$zip"); made: $(ls "$work/$system")"; return; }
-    unzip -Z1 "$zip" >"$work/$system.list"
-    expect_listed "$work/$system.list" "$system zip" \
-        "$top/morvane.exe" "$top/morvane-cli.exe" "$top/README.txt" "$top/LICENSE.txt"
-    # The version block of each program carries the version (UTF-16 text).
-    for program in morvane.exe morvane-cli.exe; do
-        unzip -p "$zip" "$top/$program" | strings -el | grep -qxF "$version" ||
-            fail "$system zip: $program has no version $version in its version block"
-    done
-    unzip -p "$zip" "$top/README.txt" | head -n1 | grep -q $'^# Morvane\r$' || fail "$system zip: README.txt lines not CRLF"
-    echo "checked: $(basename "$zip")"
+    package "$build" "$output/$system" || return
+    local zip=$output/$system/morvane-${version}-${system}.zip top=morvane-${version}-${system}
+    local setup=$output/$system/morvane-${version}-${system}-setup.exe
+    # Exactly the zip and the installer, nothing beside them.
+    local made expected
+    made=$(cd "$output/$system" && ls | LC_ALL=C sort | tr '\n' ' ')
+    expected=$(printf '%s\n' "$(basename "$zip")" "$(basename "$setup")" | LC_ALL=C sort | tr '\n' ' ')
+    [ "$made" = "$expected" ] || fail "$system: made [$made], expected [$expected]"
+    if [ -f "$zip" ]; then
+        unzip -Z1 "$zip" >"$work/$system.list"
+        expect_listed "$work/$system.list" "$system zip" \
+            "$top/morvane.exe" "$top/morvane-cli.exe" "$top/README.txt" "$top/LICENSE.txt"
+        # The version block of each program carries the version (UTF-16 text).
+        for program in morvane.exe morvane-cli.exe; do
+            unzip -p "$zip" "$top/$program" | strings -el | grep -qxF "$version" ||
+                fail "$system zip: $program has no version $version in its version block"
+        done
+        unzip -p "$zip" "$top/README.txt" | head -n1 | grep -q $'^# Morvane\r$' || fail "$system zip: README.txt lines not CRLF"
+        echo "checked: $(basename "$zip")"
+    fi
+    # The installer (installed, upgraded and removed under Wine by
+    # check_installers.sh): a program of the build's processor with the
+    # version in its version block.
+    if [ -f "$setup" ]; then
+        local machine
+        case $system in win32) machine=014c ;; win64) machine=8664 ;; esac
+        [ "$(pe_machine "$setup")" = "$machine" ] ||
+            fail "$(basename "$setup"): PE machine $(pe_machine "$setup"), expected $machine"
+        strings -el "$setup" | grep -qxF "$version" ||
+            fail "$(basename "$setup"): no version $version in its version block"
+        strings -el "$setup" | grep -qxF "$(basename "$setup")" ||
+            fail "$(basename "$setup"): its version block does not name it"
+        echo "checked: $(basename "$setup")"
+    fi
 }
 for build in "$@"; do
-    check_zip "$build"
+    check_windows "$build"
 done
 
 echo "checked: $(basename "$deb") $(basename "$tgz")"

@@ -1,0 +1,263 @@
+#!/usr/bin/env bash
+# Installs, upgrades and removes the Windows installers that
+# check_packages.sh left in PACKAGES, each under the Wine of its build, in a
+# Wine prefix made fresh for it, as a user would:
+#   - setup /S puts both programs (the files of the build's zip),
+#     README.txt, LICENSE.txt and uninstall.exe into
+#     %LOCALAPPDATA%\Programs\Morvane, a Start-menu shortcut "Morvane" to
+#     morvane.exe and no desktop one, and the uninstall entry under HKCU; the
+#     installed morvane-cli.exe --version prints the version;
+#   - setup /S again, over what looks like an older version, replaces its
+#     files in place and keeps a user's file in the folder;
+#   - uninstall.exe /S removes the files, the shortcut and the entry, and
+#     leaves the folder with only the user's file in it;
+#   - setup /S /D=FOLDER installs there, and setup /S again finds it there;
+#     removing it then leaves no folder.
+# A build whose Wine cannot start here (32-bit Wine where the kernel runs no
+# 32-bit programs) is skipped; when every one is, the test is skipped (77).
+# Usage: check_installers.sh VERSION PACKAGES WINDOWS_BUILD...
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../cli/lib.sh"
+source "$here/../../scripts/wine-env.sh"
+
+usage="usage: check_installers.sh VERSION PACKAGES WINDOWS_BUILD..."
+version=${1:?$usage}
+packages=${2:?$usage}
+shift 2
+
+test_setup installers
+stop_wine() {
+    [ -z "${WINESERVER:-}" ] || "$WINESERVER" -k >/dev/null 2>&1 || true
+}
+trap 'stop_wine; rm -rf "$work"' EXIT
+
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvane'
+files=(morvane.exe morvane-cli.exe README.txt LICENSE.txt uninstall.exe)
+
+# win PROGRAM [ARGS...]: runs a program in the prefix. Its output goes to
+# files, never to a pipe: Wine's background programs, started by the first
+# one, would hold a pipe open. $work/out has the output without CRs.
+win() {
+    timeout -k 10 120 "$WINELOADER" "$@" </dev/null >"$work/out.raw" 2>"$work/err"
+    local status=$?
+    tr -d '\r' <"$work/out.raw" >"$work/out"
+    return "$status"
+}
+# wait_wine: until every program in the prefix has ended. The uninstaller
+# copies itself aside and goes on there after the one started has returned.
+wait_wine() {
+    timeout -k 10 120 "$WINESERVER" -w
+}
+# unix_path WINDOWS_PATH: where a path of a drive letter is, as winepath -u
+# says, without starting a program.
+unix_path() {
+    local drive=${1:0:1} rest=${1:2}
+    echo "$WINEPREFIX/dosdevices/${drive,,}:${rest//\\//}"
+}
+# reg_value NAME: a value of the uninstall entry, as the last query_entry saw it.
+reg_value() {
+    sed -n "s/^ *$1 \{2,\}REG_[A-Z_]* \{2,\}//p" "$work/entry"
+}
+query_entry() {
+    win reg query "$key" && cp "$work/out" "$work/entry"
+}
+
+# same_file INSTALLED BUILT: the same bytes, but for a program's PE time
+# stamp and checksum, which strip sets anew each time CPack lays the files
+# out (once for the zip, once for the installer).
+same_file() {
+    [ "$(wc -c <"$1")" = "$(wc -c <"$2")" ] || return 1
+    case $2 in *.exe) ;; *) cmp -s "$1" "$2"; return ;; esac
+    local pe
+    pe=$(od -An -tu4 -j 60 -N 4 "$2" | tr -d ' ')
+    # cmp counts from 1: the stamp is at PE+8, the checksum at PE+88.
+    cmp -l "$1" "$2" | awk -v pe="$pe" '
+        { at = $1 - 1 - pe }
+        !((at >= 8 && at < 12) || (at >= 88 && at < 92)) { other = 1 }
+        END { exit other }'
+}
+
+# expect_installed LABEL FOLDER: FOLDER (Windows path) holds the installed
+# Morvane, with its shortcut and its entry.
+expect_installed() {
+    local label=$1 folder=$2 place file
+    place=$(unix_path "$folder")
+    for file in "${files[@]}"; do
+        if [ ! -f "$place/$file" ]; then
+            fail "$label: no $file in $folder; it holds: $(ls "$place" 2>&1 | tr '\n' ' ')"
+        elif [ "$file" != uninstall.exe ] && ! same_file "$place/$file" "$zipped/$file"; then
+            fail "$label: $folder\\$file is not the build's"
+        fi
+    done
+
+    local link=$start_menu/Morvane.lnk
+    if [ ! -f "$link" ]; then
+        fail "$label: no shortcut $link; the Start menu holds: $(ls "$start_menu" 2>&1 | tr '\n' ' ')"
+    elif ! strings -a "$link" | grep -qixF "$folder\\morvane.exe"; then
+        fail "$label: the shortcut does not lead to $folder\\morvane.exe: $(strings -a "$link" | tr '\n' ' ')"
+    fi
+    [ ! -e "$desktop/Morvane.lnk" ] || fail "$label: a desktop shortcut, not asked for"
+
+    if ! query_entry; then
+        fail "$label: no uninstall entry $key: $(cat "$work/err")"
+    else
+        local name want
+        for name in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString QuietUninstallString; do
+            case $name in
+                DisplayName) want=Morvane ;;
+                DisplayVersion) want=$version ;;
+                Publisher) want="The Morvane authors" ;;
+                DisplayIcon) want="$folder\\morvane.exe,0" ;;
+                InstallLocation) want=$folder ;;
+                UninstallString) want="\"$folder\\uninstall.exe\"" ;;
+                QuietUninstallString) want="\"$folder\\uninstall.exe\" /S" ;;
+            esac
+            [ "$(reg_value "$name")" = "$want" ] ||
+                fail "$label: the entry's $name is [$(reg_value "$name")], expected [$want]"
+        done
+        # In KiB, about what the files take.
+        local size bytes
+        size=$(($(reg_value EstimatedSize)))
+        bytes=$(cd "$place" && cat "${files[@]}" 2>/dev/null | wc -c)
+        ((size > 0 && size >= bytes / 1024 - 8 && size <= bytes / 1024 + 8)) ||
+            fail "$label: the entry's EstimatedSize is $size KiB for $((bytes / 1024)) KiB of files"
+    fi
+
+    if ! win "$place/morvane-cli.exe" --version; then
+        fail "$label: the installed morvane-cli.exe --version failed: $(cat "$work/err")"
+    elif [ "$(head -n 1 "$work/out")" != "morvane-cli $version" ]; then
+        fail "$label: the installed morvane-cli.exe --version printed [$(head -n 1 "$work/out")]"
+    fi
+}
+
+# expect_removed LABEL FOLDER: nothing of Morvane is left, in FOLDER or out.
+expect_removed() {
+    local label=$1 folder=$2 place file
+    place=$(unix_path "$folder")
+    for file in "${files[@]}"; do
+        [ ! -e "$place/$file" ] || fail "$label: $folder\\$file is still there"
+    done
+    [ ! -e "$start_menu/Morvane.lnk" ] || fail "$label: the shortcut is still there"
+    if query_entry; then
+        fail "$label: the uninstall entry is still there: $(tr '\n' ' ' <"$work/out")"
+    fi
+}
+
+# setup ARGS...: runs the installer silently.
+setup() {
+    win "$installer" /S "$@" || fail "setup /S $*: exit status $?: $(cat "$work/err")"
+}
+# uninstall FOLDER: runs the installed uninstaller silently, to its end.
+uninstall() {
+    win "$1\\uninstall.exe" /S || fail "uninstall.exe /S in $1: exit status $?: $(cat "$work/err")"
+    wait_wine || fail "uninstall.exe /S in $1: Wine's programs did not end"
+}
+
+# check_installer BUILD
+check_installer() {
+    local build=$1 arch
+    # As check_packages.sh skips it.
+    if [ ! -x "$build/wine" ] || [ ! -f "$build/CPackConfig.cmake" ] || [ ! -f "$build/app/morvane.exe" ]; then
+        echo "skipped: no Windows build in '$build'"
+        return
+    fi
+    arch=$("$build/wine" --arch)
+    installer=$packages/$arch/morvane-${version}-${arch}-setup.exe
+    local zip=$packages/$arch/morvane-${version}-${arch}.zip
+    if [ ! -f "$installer" ] || [ ! -f "$zip" ]; then
+        fail "no $installer and $(basename "$zip") (check_packages.sh makes them)"
+        return
+    fi
+    if ! morvane_wine_runs "$arch"; then
+        echo "skipped: $(basename "$installer"): $(morvane_wine_why_not "$arch")"
+        return
+    fi
+    tested=$((tested + 1))
+    zipped=$work/$arch-zip/morvane-${version}-${arch}
+    unzip -q "$zip" -d "$work/$arch-zip"
+
+    # Wine links the prefix's Desktop and Documents to folders of HOME (to
+    # HOME itself when it has no Desktop): a home of the test's own keeps
+    # the shortcuts away from the real one.
+    export HOME=$work/$arch-home XDG_CONFIG_HOME=$work/$arch-home/.config XDG_DATA_HOME=$work/$arch-home/.local/share
+    mkdir -p "$HOME/Desktop"
+    local prefix=$work/$arch-prefix started=$SECONDS
+    if ! bash "$here/../../scripts/prepare-wine-prefix.sh" "$arch" "$prefix"; then
+        fail "$arch: no fresh Wine prefix"
+        return
+    fi
+    echo "$arch: a fresh Wine prefix in $((SECONDS - started)) s"
+    started=$SECONDS
+    morvane_wine_env "$arch" "$prefix"
+    # Shortcuts would otherwise become menu entries of the Linux desktop.
+    WINEDLLOVERRIDES+=";winemenubuilder.exe=d"
+
+    local local_appdata appdata profile
+    if ! win cmd /c echo '%LOCALAPPDATA%;%APPDATA%;%USERPROFILE%' ||
+        ! IFS=';' read -r local_appdata appdata profile <"$work/out" || [ -z "$profile" ]; then
+        fail "$arch: cmd cannot tell the user's folders: $(cat "$work/out" "$work/err")"
+        return
+    fi
+    start_menu=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs")
+    desktop=$(unix_path "$profile\\Desktop")
+    case $(realpath -m "$desktop") in
+        "$work"/*) ;;
+        *) fail "$arch: the prefix's desktop is $(realpath -m "$desktop"), outside the test's folder"; return ;;
+    esac
+    local folder="$local_appdata\\Programs\\Morvane"
+
+    echo "$arch: installing $(basename "$installer") silently"
+    setup
+    expect_installed "$arch install" "$folder"
+
+    echo "$arch: installing again over an older version"
+    local place
+    place=$(unix_path "$folder")
+    echo "an older version" >"$place/README.txt"
+    echo "an older version" >"$place/morvane.exe"
+    win reg add "$key" /v DisplayVersion /d 0.0.0.1 /f || fail "reg add: $(cat "$work/err")"
+    echo "the user's own notes" >"$place/notes.txt"
+    setup
+    expect_installed "$arch install over an older one" "$folder"
+    [ "$(cat "$place/notes.txt" 2>&1)" = "the user's own notes" ] || fail "$arch: the user's file changed"
+    local links
+    links=$(cd "$start_menu" && ls | grep -i morvane | tr '\n' ' ')
+    [ "$links" = "Morvane.lnk " ] || fail "$arch: the Start menu holds [$links] of Morvane, expected Morvane.lnk alone"
+
+    echo "$arch: uninstalling silently"
+    # As if asked for on the finish page, which /S skips.
+    cp "$start_menu/Morvane.lnk" "$desktop/Morvane.lnk"
+    uninstall "$folder"
+    expect_removed "$arch uninstall" "$folder"
+    [ ! -e "$desktop/Morvane.lnk" ] || fail "$arch uninstall: the desktop shortcut is still there"
+    local left
+    left=$(cd "$place" 2>/dev/null && ls | tr '\n' ' ')
+    [ "$left" = "notes.txt " ] || fail "$arch uninstall: the folder holds [$left], expected the user's notes.txt alone"
+
+    echo "$arch: installing into a folder of its own (/D=) and removing it"
+    local other='C:\Tools\Morvane'
+    setup "/D=$other"
+    expect_installed "$arch install with /D=" "$other"
+    # A new version finds the installed one's folder without being told.
+    setup
+    expect_installed "$arch install again without /D=" "$other"
+    left=$(cd "$place" 2>/dev/null && ls | tr '\n' ' ')
+    [ "$left" = "notes.txt " ] || fail "$arch: installed again into the default folder, not into $other"
+    uninstall "$other"
+    expect_removed "$arch uninstall from /D=" "$other"
+    [ ! -e "$(unix_path "$other")" ] || fail "$arch: $other was not removed, though empty"
+
+    stop_wine
+    echo "$arch: installed, upgraded and removed in $((SECONDS - started)) s"
+}
+
+tested=0
+for build in "$@"; do
+    check_installer "$build"
+done
+if ((tested == 0 && failures == 0)); then
+    echo "skipped: no installer whose Wine starts here"
+    exit 77
+fi
+finish
