@@ -104,7 +104,7 @@ public:
         if (status == PublishStatus::Published) m_hold.Hold();
         return status;
     }
-    std::string Discard() noexcept override { return m_file->Discard(); }
+    DiscardResult Discard() noexcept override { return m_file->Discard(); }
 
 private:
     std::unique_ptr<OutputFile> m_file;
