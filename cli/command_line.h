@@ -12,9 +12,9 @@ enum class Action { Encode, Decode, Info, Help, Version, UsageError };
 struct CommandLine {
     Action action = Action::UsageError;
     std::vector<std::string> sources;  // in the order given
-    std::string folder;  // empty for Info
-    bool json = false;   // Info only: the report as JSON
-    std::string error;   // set only for UsageError
+    std::string folder;                // empty for Info
+    bool json = false;                 // Info only: the report as JSON
+    std::string error;                 // set only for UsageError
 };
 
 // Parses the arguments after the program name:

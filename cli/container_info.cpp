@@ -49,7 +49,9 @@ std::string OrUnknown(const std::optional<T>& value, Format format) {
     return value ? format(*value) : std::string("unknown");
 }
 
-std::string YesNo(bool value, const char* yes, const char* no) { return value ? yes : no; }
+std::string YesNo(bool value, const char* yes, const char* no) {
+    return value ? yes : no;
+}
 
 // A JSON string: valid UTF-8 kept, each byte of an invalid sequence U+FFFD.
 std::string JsonString(const std::string& text) {
@@ -102,23 +104,22 @@ std::string JsonObject(const ContainerInfo& info) {
     if (h.version == kFormatVersion1) knownVersion = 1;
     if (h.version == kFormatVersion2) knownVersion = 2;
     std::string lengths = "null";
-    if (h.firstLength && h.secondLength)
-        lengths = "[" + number(*h.firstLength) + ", " + number(*h.secondLength) + "]";
+    if (h.firstLength && h.secondLength) lengths = "[" + number(*h.firstLength) + ", " + number(*h.secondLength) + "]";
     const std::string problem = DescribeProblem(h.problem);
-    return std::string("{") +                                                          //
-           "\"path\": " + JsonString(info.path) +                                     //
-           ", \"sound\": " + boolean(info.verdict.empty()) +                          //
+    return std::string("{") +                                 //
+           "\"path\": " + JsonString(info.path) +             //
+           ", \"sound\": " + boolean(info.verdict.empty()) +  //
            ", \"verdict\": " + JsonString(info.verdict.empty() ? "sound" : info.verdict) +
-           ", \"problem\": " + (problem.empty() ? "null" : JsonString(problem)) +     //
-           ", \"format_version\": " + JsonOrNull(knownVersion, number) +              //
-           ", \"format_version_field\": " + JsonOrNull(h.version, number) +           //
-           ", \"stored_extension\": " + JsonOrNull(h.extension, JsonString) +         //
+           ", \"problem\": " + (problem.empty() ? "null" : JsonString(problem)) +  //
+           ", \"format_version\": " + JsonOrNull(knownVersion, number) +           //
+           ", \"format_version_field\": " + JsonOrNull(h.version, number) +        //
+           ", \"stored_extension\": " + JsonOrNull(h.extension, JsonString) +      //
            ", \"stored_extension_hex\": " +
            JsonOrNull(h.extension, [](const std::string& e) { return "\"" + HexBytes(e) + "\""; }) +
-           ", \"container_length\": " + JsonOrNull(info.containerLength, number) +    //
-           ", \"payload_length\": " + JsonOrNull(h.payloadLength, number) +           //
-           ", \"stored_lengths\": " + lengths +                                        //
-           ", \"key_is_permutation\": " + JsonOrNull(h.keyIsPermutation, boolean) +   //
+           ", \"container_length\": " + JsonOrNull(info.containerLength, number) +   //
+           ", \"payload_length\": " + JsonOrNull(h.payloadLength, number) +          //
+           ", \"stored_lengths\": " + lengths +                                      //
+           ", \"key_is_permutation\": " + JsonOrNull(h.keyIsPermutation, boolean) +  //
            ", \"key_copies_agree\": " + JsonOrNull(h.keyCopiesAgree, boolean) + "}";
 }
 
@@ -176,11 +177,10 @@ std::string InfoText(const ContainerInfo& info) {
         line("stored lengths", std::to_string(*h.firstLength) + ", " + std::to_string(*h.secondLength));
     else
         line("stored lengths", "unknown");
-    line("key", OrUnknown(h.keyIsPermutation,
-                          [](bool yes) { return YesNo(yes, "a permutation", "not a permutation"); }));
-    line("key copies", OrUnknown(h.keyCopiesAgree, [](bool yes) {
-             return YesNo(yes, "agree", "differ (decoding uses the first)");
-         }));
+    line("key",
+         OrUnknown(h.keyIsPermutation, [](bool yes) { return YesNo(yes, "a permutation", "not a permutation"); }));
+    line("key copies",
+         OrUnknown(h.keyCopiesAgree, [](bool yes) { return YesNo(yes, "agree", "differ (decoding uses the first)"); }));
     if (h.problem != HeaderProblem::None) line("problem", DescribeProblem(h.problem));
     line("verdict", info.verdict.empty() ? "sound" : info.verdict);
     return text;

@@ -47,12 +47,17 @@ std::atomic<int> g_interruptStatus{0};
 
 int StatusOf(DWORD event) {
     switch (event) {
-    case CTRL_C_EVENT: return 128 + SIGINT;
-    case CTRL_BREAK_EVENT: return 128 + SIGBREAK;
-    case CTRL_CLOSE_EVENT: return 128 + kHangUpSignal;
+    case CTRL_C_EVENT:
+        return 128 + SIGINT;
+    case CTRL_BREAK_EVENT:
+        return 128 + SIGBREAK;
+    case CTRL_CLOSE_EVENT:
+        return 128 + kHangUpSignal;
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: return 128 + SIGTERM;
-    default: return 0;
+    case CTRL_SHUTDOWN_EVENT:
+        return 128 + SIGTERM;
+    default:
+        return 0;
     }
 }
 

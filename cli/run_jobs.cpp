@@ -6,8 +6,7 @@
 namespace morvane::cli {
 namespace {
 
-bool RunOne(const CommandLine& command, const std::string& source, JobHost& host,
-            Platform& platform) {
+bool RunOne(const CommandLine& command, const std::string& source, JobHost& host, Platform& platform) {
     if (!PathExists(source)) {
         host.ShowMessage("File not exist.");
         return false;

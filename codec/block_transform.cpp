@@ -54,10 +54,14 @@ TransformKernel ChooseKernel(const char* name) {
 
 const char* KernelName(TransformKernel kernel) {
     switch (kernel) {
-    case TransformKernel::Portable: return "portable";
-    case TransformKernel::Ssse3: return "ssse3";
-    case TransformKernel::Avx2: return "avx2";
-    case TransformKernel::Avx512Vbmi: return "avx512vbmi";
+    case TransformKernel::Portable:
+        return "portable";
+    case TransformKernel::Ssse3:
+        return "ssse3";
+    case TransformKernel::Avx2:
+        return "avx2";
+    case TransformKernel::Avx512Vbmi:
+        return "avx512vbmi";
     }
     return "?";
 }
@@ -73,12 +77,15 @@ bool KernelSupported(TransformKernel kernel) {
 #ifdef MORVANE_X86_KERNELS
     __builtin_cpu_init();
     switch (kernel) {
-    case TransformKernel::Ssse3: return __builtin_cpu_supports("ssse3") && Saved(kSseState);
-    case TransformKernel::Avx2: return __builtin_cpu_supports("avx2") && Saved(kAvxState);
+    case TransformKernel::Ssse3:
+        return __builtin_cpu_supports("ssse3") && Saved(kSseState);
+    case TransformKernel::Avx2:
+        return __builtin_cpu_supports("avx2") && Saved(kAvxState);
     case TransformKernel::Avx512Vbmi:
         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                __builtin_cpu_supports("avx512vbmi") && Saved(kAvx512State);
-    default: break;
+    default:
+        break;
     }
 #endif
     return false;
@@ -96,9 +103,15 @@ BlockTransform::BlockTransform(const ByteTable& table, TransformKernel kernel) :
     m_tables.table = table;
     switch (kernel) {
 #ifdef MORVANE_X86_KERNELS
-    case TransformKernel::Ssse3: m_apply = kernels::ApplySsse3; return;
-    case TransformKernel::Avx2: m_apply = kernels::ApplyAvx2; return;
-    case TransformKernel::Avx512Vbmi: m_apply = kernels::ApplyAvx512Vbmi; return;
+    case TransformKernel::Ssse3:
+        m_apply = kernels::ApplySsse3;
+        return;
+    case TransformKernel::Avx2:
+        m_apply = kernels::ApplyAvx2;
+        return;
+    case TransformKernel::Avx512Vbmi:
+        m_apply = kernels::ApplyAvx512Vbmi;
+        return;
 #endif
     default:
         m_kernel = TransformKernel::Portable;

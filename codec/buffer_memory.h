@@ -23,7 +23,7 @@ public:
 
 private:
     std::uint8_t* m_data = nullptr;
-    void* m_mapping = nullptr;  // what goes back to the system
+    void* m_mapping = nullptr;                       // what goes back to the system
     [[maybe_unused]] std::size_t m_mappingSize = 0;  // its length, where it is mapped (Linux)
 };
 

@@ -6,7 +6,8 @@
 namespace morvane {
 
 BufferedFile::BufferedFile(std::string path, bool output, std::unique_ptr<RawFile> raw)
-    : m_path(std::move(path)), m_raw(std::move(raw)),
+    : m_path(std::move(path)),
+      m_raw(std::move(raw)),
       m_memory(output ? kAllocated : 2 * kAllocated),
       m_buffer(m_memory.Data()),
       m_other(output ? nullptr : m_memory.Data() + kAllocated),
@@ -62,8 +63,7 @@ bool BufferedFile::Refill(std::size_t keep) {
 
 std::span<const std::uint8_t> BufferedFile::ReadSpan(std::size_t size) {
     size = std::min(size, kMaxSpan);
-    while (m_end - m_begin < size && Refill(m_end - m_begin)) {
-    }
+    while (m_end - m_begin < size && Refill(m_end - m_begin)) {}
     const std::size_t take = std::min(size, m_end - m_begin);
     const std::uint8_t* data = m_buffer + m_begin;
     m_begin += take;

@@ -10,9 +10,12 @@ bool IsStorableExtension(const std::string& extension) {
 
 std::size_t LengthFieldsSize(std::uint32_t version) {
     switch (version) {
-    case kFormatVersion1: return 8;
-    case kFormatVersion2: return 16;
-    default: return 0;
+    case kFormatVersion1:
+        return 8;
+    case kFormatVersion2:
+        return 16;
+    default:
+        return 0;
     }
 }
 
@@ -39,8 +42,7 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes) {
     return value;
 }
 
-std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
-                                      const StoredKey& key) {
+std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension, const StoredKey& key) {
     const std::string stored = extension.empty() ? std::string(kNoExtension) : extension;
     // Its length is one byte of the header; path splitting keeps it within.
     assert(stored.size() <= kMaxExtensionLength);
@@ -58,8 +60,7 @@ std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::stri
     return header;
 }
 
-void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const ByteTable& table) {
+void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size, const ByteTable& table) {
     std::uint8_t* out = output + size;
     for (std::size_t i = 0; i < size; ++i) *--out = table[input[i]];
 }

@@ -39,8 +39,7 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength);
 
 // The version 2 header as the encoder writes it. An empty extension is
 // stored as ".~mz"; `extension` must be at most 255 characters.
-std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension,
-                                      const StoredKey& key);
+std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension, const StoredKey& key);
 
 // False for an extension that could leave the target folder or name a
 // device: one holding '/', '\\', ':' or a byte below 0x20.
@@ -52,7 +51,6 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes);
 // Turns one block of `size` bytes (1 to 4096) into its other form: output
 // byte size-1-i is table[input byte i]. The same rule encodes (with the key)
 // and decodes (with the inverse table). BlockTransform does it fast.
-void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size,
-                    const ByteTable& table);
+void TransformBlock(const std::uint8_t* input, std::uint8_t* output, std::size_t size, const ByteTable& table);
 
 }  // namespace morvane

@@ -25,8 +25,7 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
 
     std::uint8_t field[8] = {};
     if (!readExactly(field, kMagic.size())) return stop(HeaderProblem::Unreadable);
-    if (std::memcmp(field, kMagic.data(), kMagic.size()) != 0)
-        return stop(HeaderProblem::NotAContainer);
+    if (std::memcmp(field, kMagic.data(), kMagic.size()) != 0) return stop(HeaderProblem::NotAContainer);
     if (!readExactly(field, 4)) return stop(HeaderProblem::Unreadable);
     if (GetLittleEndian(field, 4) != kMagicNumber) return stop(HeaderProblem::NotAContainer);
 
@@ -74,8 +73,7 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
 }  // namespace
 
 ContainerHeader ReadContainerHeader(File& source, std::uint64_t containerLength) {
-    return ParseHeader([&](void* into, std::size_t size) { return source.Read(into, size); },
-                       containerLength);
+    return ParseHeader([&](void* into, std::size_t size) { return source.Read(into, size); }, containerLength);
 }
 
 ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size) {
@@ -92,28 +90,37 @@ ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size)
 std::string HeaderRefusal(HeaderProblem problem, const std::string& path) {
     const std::string quoted = "\"" + path + "\"";
     switch (problem) {
-    case HeaderProblem::None: return {};
-    case HeaderProblem::Unreadable: return "Unable to read from file " + quoted;
+    case HeaderProblem::None:
+        return {};
+    case HeaderProblem::Unreadable:
+        return "Unable to read from file " + quoted;
     case HeaderProblem::NotAContainer:
         return "Inavalid encoded file " + quoted + " .\nPlease select a valid encoded file.";
     case HeaderProblem::Truncated:
     case HeaderProblem::UnsafeExtension:
     case HeaderProblem::KeyNotPermutation:
-    case HeaderProblem::LengthsDisagree: break;
+    case HeaderProblem::LengthsDisagree:
+        break;
     }
     return "The encoded file " + quoted + " is damaged.";
 }
 
 const char* DescribeProblem(HeaderProblem problem) {
     switch (problem) {
-    case HeaderProblem::None: return "";
-    case HeaderProblem::Unreadable: return "the file ends inside the magic";
-    case HeaderProblem::NotAContainer: return "the magic is wrong";
-    case HeaderProblem::Truncated: return "the header is cut short";
+    case HeaderProblem::None:
+        return "";
+    case HeaderProblem::Unreadable:
+        return "the file ends inside the magic";
+    case HeaderProblem::NotAContainer:
+        return "the magic is wrong";
+    case HeaderProblem::Truncated:
+        return "the header is cut short";
     case HeaderProblem::UnsafeExtension:
         return "the stored extension holds a separator, ':' or a control character";
-    case HeaderProblem::KeyNotPermutation: return "the stored key is not a permutation";
-    case HeaderProblem::LengthsDisagree: return "a stored length differs from the payload length";
+    case HeaderProblem::KeyNotPermutation:
+        return "the stored key is not a permutation";
+    case HeaderProblem::LengthsDisagree:
+        return "a stored length differs from the payload length";
     }
     return "";
 }

@@ -34,8 +34,8 @@ enum class JobKind { Encode, Decode };
 // Runs one job on the calling thread and returns a JobResult. Nothing
 // escapes it: every error ends the job with a message, no output left and
 // the host handed back.
-std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
-                     JobHost& host, Platform& platform);
+std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder, JobHost& host,
+                     Platform& platform);
 
 // Thread entries: take a heap-allocated JobRequest, delete it, and return
 // RunJob's result (or kJobNoRequest, kJobNoHost). Only thread starters need

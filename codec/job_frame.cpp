@@ -23,8 +23,7 @@ std::string CheckSizes(std::int64_t length, Platform& platform, const std::strin
     if (std::string refusal = SourceLengthRefusal(length); !refusal.empty()) return refusal;
     const auto freeSpace = platform.FreeSpace(targetFolder);
     if (!freeSpace) return "Application Error. - Unable to process the request.";
-    if (!(static_cast<std::uint64_t>(length) + kFreeSpaceMargin < *freeSpace))
-        return "Disk space is not available.";
+    if (!(static_cast<std::uint64_t>(length) + kFreeSpaceMargin < *freeSpace)) return "Disk space is not available.";
     return {};
 }
 
@@ -43,7 +42,9 @@ void ShowQuietly(JobHost& host, const std::string& text) noexcept {
 class OutputNames {
 public:
     OutputNames(Platform& platform, std::string prefix, std::string base, std::string extension)
-        : m_platform(platform), m_prefix(std::move(prefix)), m_base(std::move(base)),
+        : m_platform(platform),
+          m_prefix(std::move(prefix)),
+          m_base(std::move(base)),
           m_extension(std::move(extension)) {}
 
     // The first name from here on that no probe finds taken.
@@ -128,15 +129,14 @@ PublishStatus PublishUnderFreeName(OutputFile& output, OutputNames& names, std::
 
 // The work once the checks have passed: inspection, the output, the payload,
 // publication. Any error ends it with its message and no output left behind.
-std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source,
-                              const std::string& targetFolder) {
+std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source, const std::string& targetFolder) {
     std::unique_ptr<OutputFile> output;
     std::string outputPath;
     std::string message;
     try {
         if (!steps.InspectSource(source, context) || context.host.Cancelled()) return kJobStopped;
-        OutputNames names(context.platform, TargetPrefix(targetFolder, context.platform),
-                          context.sourceParts.baseName, steps.OutputExtension());
+        OutputNames names(context.platform, TargetPrefix(targetFolder, context.platform), context.sourceParts.baseName,
+                          steps.OutputExtension());
         outputPath = names.NextFree();
         CreateResult created = context.platform.CreateOutput(outputPath, source.Permissions());
         if (created.status != CreateStatus::Created) {
@@ -192,11 +192,9 @@ std::string FileErrorMessage(const FileError& error) {
 std::string SourceLengthRefusal(std::int64_t length) {
     if (length == -1) return kApplicationError;
     if (length < kMinimumSourceLength) return "Please select the file of length >= 1MB.";
-    if (length > kGreatestSourceLength)
-        return "Application Error - File is too big.\nUnable to process.";
+    if (length > kGreatestSourceLength) return "Application Error - File is too big.\nUnable to process.";
     return {};
 }
-
 
 namespace {
 
@@ -238,8 +236,8 @@ std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, cons
 
 }  // namespace
 
-std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
-                     JobHost& host, Platform& platform) {
+std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder, JobHost& host,
+                     Platform& platform) {
     if (!host.HasWindow()) return kJobNoHost;
     host.SetBusy(true);
     // The host gets its controls back on every path, exceptions included.

@@ -49,8 +49,8 @@ std::unique_ptr<JobSteps> MakeEncodeSteps();
 std::unique_ptr<JobSteps> MakeDecodeSteps();
 
 // Limits of an accepted source.
-inline constexpr std::int64_t kMinimumSourceLength = 0x100000;       // 1 MiB
-inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;          // 1 MiB
+inline constexpr std::int64_t kMinimumSourceLength = 0x100000;  // 1 MiB
+inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;     // 1 MiB
 // Above it, length + margin would overflow the free-space comparison.
 inline constexpr std::int64_t kGreatestSourceLength =
     std::numeric_limits<std::int64_t>::max() - static_cast<std::int64_t>(kFreeSpaceMargin);

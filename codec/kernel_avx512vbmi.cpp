@@ -21,21 +21,22 @@
 namespace morvane::kernels {
 namespace {
 
-alignas(64) constexpr std::uint8_t kReversed[64] = {
-    63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44, 43, 42,
-    41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20,
-    19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9,  8,  7,  6,  5,  4,  3,  2,  1,  0};
+alignas(64) constexpr std::uint8_t kReversed[64] = {63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48,
+                                                    47, 46, 45, 44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32,
+                                                    31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16,
+                                                    15, 14, 13, 12, 11, 10, 9,  8,  7,  6,  5,  4,  3,  2,  1,  0};
 
-alignas(64) constexpr std::uint8_t kAscending[64] = {
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-    22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43,
-    44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
+alignas(64) constexpr std::uint8_t kAscending[64] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                                     16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
+                                                     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
+                                                     48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
 
 // One block's 64-byte step: the table's value for each byte of `index`,
 // reversed, stored where the rule puts it.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline void Step(
-    __m512i index, __m512i low0, __m512i low1, __m512i high0, __m512i high1, __m512i reverse,
-    std::uint8_t* destination) {
+__attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline void Step(__m512i index, __m512i low0,
+                                                                                       __m512i low1, __m512i high0,
+                                                                                       __m512i high1, __m512i reverse,
+                                                                                       std::uint8_t* destination) {
     const __m512i low = _mm512_permutex2var_epi8(low0, index, low1);
     const __m512i high = _mm512_permutex2var_epi8(high0, index, high1);
     const __m512i result = _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);

@@ -11,7 +11,7 @@
 namespace morvane::kernels {
 
 __attribute__((target("ssse3"))) void ApplySsse3(const KernelTables& tables, const std::uint8_t* input,
-                                                  std::uint8_t* output, std::size_t size) {
+                                                 std::uint8_t* output, std::size_t size) {
     const auto* rows = reinterpret_cast<const __m128i*>(tables.table.data());
     const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     const __m128i bias = _mm_set1_epi8(0x70);
@@ -32,7 +32,7 @@ __attribute__((target("ssse3"))) void ApplySsse3(const KernelTables& tables, con
 }
 
 __attribute__((target("avx2"))) void ApplyAvx2(const KernelTables& tables, const std::uint8_t* input,
-                                                std::uint8_t* output, std::size_t size) {
+                                               std::uint8_t* output, std::size_t size) {
     const auto* rows = reinterpret_cast<const __m128i*>(tables.table.data());
     // pshufb works within each 128-bit lane: bytes reversed in both lanes,
     // then the lanes swapped.

@@ -31,7 +31,8 @@ PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool w
 std::string UniqueTag() {
     static std::atomic<std::uint32_t> counter{0};
     static const std::uint32_t seed =
-        std::random_device{}() ^ static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::random_device{}() ^
+        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::uint32_t value = seed ^ (counter++ * 2654435761u);
     static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string tag;

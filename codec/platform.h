@@ -169,9 +169,7 @@ public:
         return m_target.CreateOutput(path, permissions);
     }
     PathParts SplitPath(const std::string& path) override { return m_target.SplitPath(path); }
-    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
-        return m_target.FreeSpace(folder);
-    }
+    std::optional<std::uint64_t> FreeSpace(const std::string& folder) override { return m_target.FreeSpace(folder); }
     bool IsSeparator(char c) const override { return m_target.IsSeparator(c); }
     char PreferredSeparator() const override { return m_target.PreferredSeparator(); }
     std::time_t CurrentTime() override { return m_target.CurrentTime(); }

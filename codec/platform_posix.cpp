@@ -64,8 +64,11 @@ public:
     explicit PosixFile(int fd) : m_fd(fd) {}
     // An output, which is `identity`: unnamed when `temporaryPath` is empty.
     PosixFile(int fd, const struct stat& identity, std::string temporaryPath, const PosixNamingCalls& calls)
-        : m_fd(fd), m_temporaryPath(std::move(temporaryPath)), m_identity(identity),
-          m_namedTemporary(!m_temporaryPath.empty()), m_calls(calls) {}
+        : m_fd(fd),
+          m_temporaryPath(std::move(temporaryPath)),
+          m_identity(identity),
+          m_namedTemporary(!m_temporaryPath.empty()),
+          m_calls(calls) {}
     ~PosixFile() override {
         if (m_fd >= 0) ::close(m_fd);
     }
@@ -80,8 +83,7 @@ public:
         struct stat info {};
         if (::fstat(m_fd, &info) != 0) return std::nullopt;
         return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                         static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
-                         Nanoseconds(info.st_ctim)};
+                         static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
     }
 
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
@@ -185,7 +187,7 @@ private:
     int m_errno = 0;
     std::string m_temporaryPath;  // an output's name until it is published
     std::string m_publishedPath;
-    struct stat m_identity {};    // an output's device and inode
+    struct stat m_identity {};  // an output's device and inode
     bool m_namedTemporary = false;
     PosixNamingCalls m_calls;
 };
@@ -273,9 +275,15 @@ public:
         return std::uint64_t{info.f_bavail} * info.f_frsize;
     }
 
-    bool IsSeparator(char c) const override { return IsPosixSeparator(c); }
-    char PreferredSeparator() const override { return '/'; }
-    std::time_t CurrentTime() override { return std::time(nullptr); }
+    bool IsSeparator(char c) const override {
+        return IsPosixSeparator(c);
+    }
+    char PreferredSeparator() const override {
+        return '/';
+    }
+    std::time_t CurrentTime() override {
+        return std::time(nullptr);
+    }
 
 private:
     bool m_unnamedOutputs;

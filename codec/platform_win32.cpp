@@ -31,8 +31,8 @@ namespace {
 // FormatMessage ends it with.
 std::string SystemErrorText(DWORD code) {
     wchar_t text[512] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  code, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  static_cast<DWORD>(std::size(text)), nullptr);
     while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
     if (length == 0) return "system error " + std::to_string(code);
     return NarrowToUtf8({text, length});
@@ -196,9 +196,14 @@ public:
             if (name->empty()) continue;
             switch (RemoveIfSame(*name, m_identity)) {
             case Removal::Removed:
-            case Removal::Gone: break;
-            case Removal::Other: result.leftAlone = *name; break;
-            case Removal::Failed: result.leftover = *name; return result;
+            case Removal::Gone:
+                break;
+            case Removal::Other:
+                result.leftAlone = *name;
+                break;
+            case Removal::Failed:
+                result.leftover = *name;
+                return result;
             }
             name->clear();
         }
@@ -228,8 +233,7 @@ bool IsWin32Separator(char c) {
 bool IsRegularFile(HANDLE handle) {
     if (GetFileType(handle) != FILE_TYPE_DISK) return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    return GetFileInformationByHandle(handle, &info) &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 class Win32Platform final : public Platform {
@@ -252,16 +256,15 @@ public:
 
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> /*permissions*/) override {
         std::size_t nameStart = path.size();
-        while (nameStart > 0 && !IsWin32Separator(path[nameStart - 1]) &&
-               !(nameStart == 2 && path[1] == ':'))
+        while (nameStart > 0 && !IsWin32Separator(path[nameStart - 1]) && !(nameStart == 2 && path[1] == ':'))
             --nameStart;
         const std::string folder = path.substr(0, nameStart);
         const std::string name = path.substr(nameStart);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
-            const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(),
-                                              GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE, FILE_SHARE_DELETE,
-                                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle =
+                CreateFileW(FileSystemPath(temporaryPath).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                            FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
@@ -282,9 +285,7 @@ public:
         return {CreateStatus::Failed, nullptr};
     }
 
-    PathParts SplitPath(const std::string& path) override {
-        return SplitPathOn(path, IsWin32Separator, true);
-    }
+    PathParts SplitPath(const std::string& path) override { return SplitPathOn(path, IsWin32Separator, true); }
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
         ULARGE_INTEGER availableToCaller{};

@@ -12,19 +12,15 @@ namespace morvane::kernels {
 #endif
 
 void BuildPairs(KernelTables& tables);
-void ApplyPortable(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output,
-                   std::size_t size);
+void ApplyPortable(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output, std::size_t size);
 // The bytes from `done` on, one at a time: the tails of the vector kernels.
-void ApplyTail(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output,
-               std::size_t size, std::size_t done);
+void ApplyTail(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output, std::size_t size,
+               std::size_t done);
 
 #ifdef MORVANE_X86_KERNELS
-void ApplySsse3(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output,
-                std::size_t size);
-void ApplyAvx2(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output,
-               std::size_t size);
-void ApplyAvx512Vbmi(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output,
-                     std::size_t size);
+void ApplySsse3(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output, std::size_t size);
+void ApplyAvx2(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output, std::size_t size);
+void ApplyAvx512Vbmi(const KernelTables& tables, const std::uint8_t* input, std::uint8_t* output, std::size_t size);
 #endif
 
 }  // namespace morvane::kernels

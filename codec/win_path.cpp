@@ -51,8 +51,7 @@ std::string AnsiToUtf8(std::string_view text) {
 
 std::wstring FileSystemPath(const std::string& path) {
     std::wstring wide = WidenUtf8(path);
-    if (wide.size() < kClassicPathLimit || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\"))
-        return wide;
+    if (wide.size() < kClassicPathLimit || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
     // The \\?\ form is taken literally: '/', "." and ".." must be resolved
     // first, which the full-path function does for any length.
     const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);

@@ -249,15 +249,14 @@ void CCodecDlg::AddShowInFolderItem() {
 void CCodecDlg::SetMode(UINT nID) {
     ::CheckMenuRadioItem(m_menu.m_hMenu, ID_FILE_ENCODE, ID_FILE_DECODE, nID, MF_BYCOMMAND);
     m_bEncodeMode = nID == ID_FILE_ENCODE;
-    static constexpr UINT kEncodeTexts[] = {IDS_SOURCE_LABEL_ENCODE, IDS_FOLDER_LABEL_ENCODE,
-                                            IDS_PROGRESS_LABEL_ENCODE, IDS_ACTION_ENCODE};
-    static constexpr UINT kDecodeTexts[] = {IDS_SOURCE_LABEL_DECODE, IDS_FOLDER_LABEL_DECODE,
-                                            IDS_PROGRESS_LABEL_DECODE, IDS_ACTION_DECODE};
+    static constexpr UINT kEncodeTexts[] = {IDS_SOURCE_LABEL_ENCODE, IDS_FOLDER_LABEL_ENCODE, IDS_PROGRESS_LABEL_ENCODE,
+                                            IDS_ACTION_ENCODE};
+    static constexpr UINT kDecodeTexts[] = {IDS_SOURCE_LABEL_DECODE, IDS_FOLDER_LABEL_DECODE, IDS_PROGRESS_LABEL_DECODE,
+                                            IDS_ACTION_DECODE};
     static constexpr int kLabelled[] = {IDC_SOURCE_LABEL, IDC_FOLDER_LABEL, IDC_PROGRESS_LABEL, IDOK};
     const UINT* texts = m_bEncodeMode ? kEncodeTexts : kDecodeTexts;
     for (int i = 0; i < 4; ++i) {
-        if (const HWND control = GetDlgItem(kLabelled[i]))
-            SetWindowTextString(control, LoadResourceString(texts[i]));
+        if (const HWND control = GetDlgItem(kLabelled[i])) SetWindowTextString(control, LoadResourceString(texts[i]));
     }
     m_strSourcePath.clear();
     m_strTargetFolder.clear();
@@ -448,8 +447,7 @@ void CCodecDlg::EnableJobControls(bool enable) {
     // them). A plain SetFocus: moving the default button too (WM_NEXTDLGCTL)
     // repainted two buttons at once and kept the dialog's thread some 50 ms
     // under Wine; the end of the job puts both back.
-    if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close)
-        ::SetFocus(close);
+    if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close) ::SetFocus(close);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
     if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();

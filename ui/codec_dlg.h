@@ -171,7 +171,7 @@ private:
     };
     std::vector<ControlPlace> m_creationPlaces;
     LOGFONTW m_creationFont{};
-    HFONT m_hScaledFont = nullptr;  // owned; null at the creation DPI
+    HFONT m_hScaledFont = nullptr;        // owned; null at the creation DPI
     HICON m_hBrowseSourceIcon = nullptr;  // owned
     HICON m_hBrowseFolderIcon = nullptr;  // owned
 

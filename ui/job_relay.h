@@ -103,10 +103,10 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_carriedOut;
-    HWND m_hDialog;                // null once detached
-    std::deque<Call> m_calls;      // queued, not yet taken by the dialog's thread
-    std::uint64_t m_nQueued = 0;   // tickets given
-    std::uint64_t m_nDone = 0;     // tickets carried out (a detach drops the rest)
+    HWND m_hDialog;                        // null once detached
+    std::deque<Call> m_calls;              // queued, not yet taken by the dialog's thread
+    std::uint64_t m_nQueued = 0;           // tickets given
+    std::uint64_t m_nDone = 0;             // tickets carried out (a detach drops the rest)
     std::atomic<bool> m_bFinished{false};  // set under m_mutex
     mutable std::condition_variable m_finishedChanged;
     std::atomic<bool> m_bStopRequested{false};

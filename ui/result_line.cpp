@@ -67,8 +67,8 @@ std::string Progress(bool encode, const std::string& fileName, std::uint64_t don
                      std::uint64_t elapsedMs) {
     if (done > total) done = total;
     const std::uint64_t percent = total == 0 ? 0 : done / total * 100 + done % total * 100 / total;
-    std::string text = std::string(Verb(encode)) + " \"" + fileName + "\": " + std::to_string(percent) + "% of " +
-                       Size(total);
+    std::string text =
+        std::string(Verb(encode)) + " \"" + fileName + "\": " + std::to_string(percent) + "% of " + Size(total);
     // The speed means something once a second of work has been seen.
     if (elapsedMs < 1000 || done == 0) return text;
     const std::uint64_t perSecond = done * 1000 / elapsedMs;
@@ -163,8 +163,7 @@ bool CResultLine::Create(HWND dialog, int id, HFONT font) {
     ::GetWindowRect(m_hWnd, &bar);
     ::GetWindowRect(dialog, &window);
     ::SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left,
-                   window.bottom - window.top + (bar.bottom - bar.top),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                   window.bottom - window.top + (bar.bottom - bar.top), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
     return true;
 }

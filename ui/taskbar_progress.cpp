@@ -23,8 +23,8 @@ bool CTaskbarProgress::Connect(HWND window) {
         m_bTried = true;
         AfxEnsureComInitialized();
         void* taskbar = nullptr;
-        if (SUCCEEDED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                         &taskbar))) {
+        if (SUCCEEDED(
+                ::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &taskbar))) {
             m_pTaskbar = static_cast<ITaskbarList3*>(taskbar);
             if (FAILED(m_pTaskbar->HrInit())) {
                 m_pTaskbar->Release();

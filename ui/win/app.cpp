@@ -66,8 +66,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 int AfxMessageBox(HWND hOwner, const std::string& text, UINT nType) {
     // Without an icon of its own, a box gets the exclamation mark.
     if ((nType & MB_ICONMASK) == 0 && (nType & MB_TYPEMASK) == MB_OK) nType |= MB_ICONEXCLAMATION;
-    return ::MessageBoxW(hOwner, morvane::WidenUtf8(text).c_str(), morvane::WidenUtf8(AfxGetAppName()).c_str(),
-                         nType);
+    return ::MessageBoxW(hOwner, morvane::WidenUtf8(text).c_str(), morvane::WidenUtf8(AfxGetAppName()).c_str(), nType);
 }
 
 void AfxEnsureComInitialized() {

@@ -65,8 +65,7 @@ public:
         if (first == 0xFFFF)
             Read<WORD>();
         else if (first != 0)
-            while (ok && Read<WORD>() != 0) {
-            }
+            while (ok && Read<WORD>() != 0) {}
         return {begin, m_at};
     }
     std::wstring String() {

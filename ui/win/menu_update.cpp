@@ -59,8 +59,7 @@ void UpdateMenuPopup(CWnd& target, HMENU hPopup, BOOL bSysMenu, BOOL bAutoDisabl
         const UINT count = ItemCount(hPopup);
         if (count < state.m_nIndexMax) {
             state.m_nIndex -= state.m_nIndexMax - count;
-            while (state.m_nIndex < count &&
-                   ::GetMenuItemID(hPopup, static_cast<int>(state.m_nIndex)) == state.m_nID)
+            while (state.m_nIndex < count && ::GetMenuItemID(hPopup, static_cast<int>(state.m_nIndex)) == state.m_nID)
                 ++state.m_nIndex;
         }
         state.m_nIndexMax = count;
