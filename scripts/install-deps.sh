@@ -4,7 +4,8 @@
 # GoogleTest's sources, 32-bit and 64-bit Wine with their fonts (32-bit Wine
 # installs everywhere but starts only where the kernel executes 32-bit
 # programs) and a CJK font for the dialog tests' Chinese and Korean names,
-# clang with its sanitizer and libFuzzer runtimes for the fuzz targets, a
+# clang with its sanitizer and libFuzzer runtimes for the fuzz targets,
+# clang-format for the check of the product code's format, a
 # virtual display for the Windows tests, GNU time, bc and openssl
 # (a reference row) for the benchmark, the tools that make and check the
 # release packages (dpkg-shlibdeps, unzip, man, and NSIS's makensis for the
@@ -15,7 +16,7 @@ set -euo pipefail
 
 packages=(
   g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest libgtest-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xauth imagemagick xdotool
   time bc openssl
