@@ -34,7 +34,7 @@ bool CDialog::CreateFromTemplate(HWND hParent) {
         return ::CreateDialogParamW(module, MAKEINTRESOURCEW(m_nIDTemplate), hParent, DialogProc,
                                     reinterpret_cast<LPARAM>(this)) != nullptr;
     // A copy with the shell's dialog font for the old ANSI faces: the
-    // resource keeps the face the specification gives it.
+    // resource keeps the face it was written with.
     dialogTemplate.SubstituteShellFont();
     return ::CreateDialogIndirectParamW(module, dialogTemplate.Get(), hParent, DialogProc,
                                         reinterpret_cast<LPARAM>(this)) != nullptr;

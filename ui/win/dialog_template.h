@@ -4,7 +4,7 @@
 //
 // "MS Sans Serif" (and "Helv", its old name) is a bitmap font of one ANSI
 // code page that Windows links to no other font: a name in another script
-// shows as boxes in a control drawn with it. The specification's templates
+// shows as boxes in a control drawn with it. The program's templates
 // keep that face; CDialog creates every dialog from a copy whose font is
 // "MS Shell Dlg 2" with DS_SHELLFONT instead, which maps to a TrueType face
 // the system links to fonts of other scripts. The dialog units follow the
