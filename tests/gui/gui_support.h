@@ -119,4 +119,32 @@ protected:
     BOOL OnInitDialog() override;
 };
 
+// Holds a job at a point of its work until the dialog has asked it to stop
+// (10 s at most), so the test acts while the job surely runs.
+class JobHold {
+public:
+    ~JobHold() {
+        m_bOpen = true;
+        while (m_nInside > 0) ::Sleep(1);
+    }
+    // Called by the job where it is to be held.
+    void Hold() {
+        ++m_nInside;
+        reached = true;
+        for (int i = 0; i < 10000 && !m_bOpen && !Released(); ++i) ::Sleep(1);
+        --m_nInside;
+    }
+
+    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
+    std::atomic<bool> reached{false};
+
+private:
+    bool Released() const {
+        const CJobRelay* held = job;
+        return held != nullptr && held->Cancelled();
+    }
+    std::atomic<bool> m_bOpen{false};
+    std::atomic<int> m_nInside{0};
+};
+
 }  // namespace morvane::gui_test

@@ -21,30 +21,14 @@ constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a s
 class OutputGate final : public PlatformWrapper {
 public:
     OutputGate() : PlatformWrapper(SystemPlatform()) {}
-    ~OutputGate() override {
-        m_bOpen = true;
-        while (m_nInside > 0) ::Sleep(1);
-    }
 
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override {
-        ++m_nInside;
         CreateResult created = PlatformWrapper::CreateOutput(path, permissions);
-        reached = true;
-        for (int i = 0; i < 10000 && !m_bOpen && !Released(); ++i) ::Sleep(1);
-        --m_nInside;
+        hold.Hold();
         return created;
     }
 
-    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
-    std::atomic<bool> reached{false};
-
-private:
-    bool Released() const {
-        const CJobRelay* held = job;
-        return held != nullptr && held->Cancelled();
-    }
-    std::atomic<bool> m_bOpen{false};
-    std::atomic<int> m_nInside{0};
+    JobHold hold;
 };
 
 // Holds a job in its free-space query, the last of its checks, until the
@@ -180,8 +164,8 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     DialogWatcher watcher;
     Click(Dlg(), IDOK);
     const auto job = dlg.JobRelay();
-    gate.job = job.get();
-    ASSERT_TRUE(PumpUntil([&] { return gate.reached.load(); }));
+    gate.hold.job = job.get();
+    ASSERT_TRUE(PumpUntil([&] { return gate.hold.reached.load(); }));
 
     // A session that goes on after all changes nothing.
     ::SendMessageA(Dlg(), WM_ENDSESSION, FALSE, 0);

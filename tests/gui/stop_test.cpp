@@ -16,34 +16,6 @@ namespace {
 
 constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
 
-// Holds a job at a point of its work until the dialog has asked it to stop
-// (10 s at most), so the test acts while the job surely runs.
-class JobHold {
-public:
-    ~JobHold() {
-        m_bOpen = true;
-        while (m_nInside > 0) ::Sleep(1);
-    }
-    // Called by the job where it is to be held.
-    void Hold() {
-        ++m_nInside;
-        reached = true;
-        for (int i = 0; i < 10000 && !m_bOpen && !Released(); ++i) ::Sleep(1);
-        --m_nInside;
-    }
-
-    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
-    std::atomic<bool> reached{false};
-
-private:
-    bool Released() const {
-        const CJobRelay* held = job;
-        return held != nullptr && held->Cancelled();
-    }
-    std::atomic<bool> m_bOpen{false};
-    std::atomic<int> m_nInside{0};
-};
-
 // A source that holds its reader once `holdAt` bytes have been read.
 class HeldSource final : public File {
 public:
