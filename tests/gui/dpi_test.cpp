@@ -15,11 +15,8 @@ constexpr int kTemplateControls[] = {IDC_SOURCE_LABEL,   IDC_SOURCE_PATH, IDC_BR
                                      IDC_TARGET_FOLDER,  IDC_BROWSE_FOLDER, IDC_PROGRESS_LABEL, IDC_PROGRESS,
                                      IDOK,               IDCANCEL};
 
-class DpiTest : public ::testing::Test {
+class DpiTest : public DialogTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    HWND Dlg() const { return dlg.m_hWnd; }
-
     // The width of the image a button shows.
     int ButtonIconSize(int id) const {
         const auto icon = reinterpret_cast<HICON>(::SendDlgItemMessageW(Dlg(), id, BM_GETIMAGE, IMAGE_ICON, 0));
@@ -54,8 +51,6 @@ protected:
         ::SendMessageW(Dlg(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
         return suggested;
     }
-
-    CRecordingCodecDlg dlg;
 };
 
 UINT SystemDpi() {

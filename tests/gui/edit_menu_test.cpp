@@ -71,10 +71,8 @@ void Type(HWND edit, const std::string& text) {
     ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-class EditMenuTest : public ::testing::Test {
+class EditMenuTest : public DialogTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    HWND Dlg() const { return dlg.m_hWnd; }
     HWND Item(int id) const { return ::GetDlgItem(Dlg(), id); }
     HMENU Bar() const { return ::GetMenu(Dlg()); }
 
@@ -119,8 +117,6 @@ protected:
         enabled.push_back(Enabled(ID_HELP_ABOUT));
         return enabled;
     }
-
-    CRecordingCodecDlg dlg;
 };
 
 constexpr int kPathFields[] = {IDC_SOURCE_PATH, IDC_TARGET_FOLDER};

@@ -20,13 +20,8 @@
 namespace morvane::gui_test {
 namespace {
 
-constexpr std::size_t kSourceSize = 0x100000 + 100;
-
-class EverydayUseTest : public ::testing::Test {
+class EverydayUseTest : public DialogTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    HWND Dlg() const { return dlg.m_hWnd; }
-
     void Type(const std::string& source, const std::string& folder) {
         SetControlText(Dlg(), IDC_SOURCE_PATH, source);
         SetControlText(Dlg(), IDC_TARGET_FOLDER, folder);
@@ -43,8 +38,6 @@ protected:
     }
     void SetMode(UINT command) { ::SendMessageW(Dlg(), WM_COMMAND, command, 0); }
 
-    test::TempFolder temp;
-    CRecordingCodecDlg dlg;
 };
 
 // --- the focus across a job ---

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "codec_dlg.h"
+#include "test_files.h"
 
 namespace morvane::gui_test {
 
@@ -146,5 +149,19 @@ private:
     std::atomic<bool> m_bOpen{false};
     std::atomic<int> m_nInside{0};
 };
+
+// The fixture most dialog tests share: a main dialog that records what its
+// job did, made before each test, and a folder for its files that outlives
+// the dialog.
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
+    HWND Dlg() const { return dlg.m_hWnd; }
+
+    test::TempFolder temp;
+    CRecordingCodecDlg dlg;
+};
+
+using test::kSourceSize;
 
 }  // namespace morvane::gui_test

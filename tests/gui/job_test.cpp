@@ -14,8 +14,6 @@
 namespace morvane::gui_test {
 namespace {
 
-constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
-
 // Holds a job once its output exists, until the dialog has let the job go
 // (10 s at most), so the test acts while the job is surely in its work.
 class OutputGate final : public PlatformWrapper {
@@ -66,11 +64,8 @@ private:
     std::atomic<int> m_nInside{0};
 };
 
-class JobTest : public ::testing::Test {
+class JobTest : public DialogTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    HWND Dlg() const { return dlg.m_hWnd; }
-
     // Starts a job on the two paths and waits until its worker has returned.
     void RunJob(const std::string& source, const std::string& folder) {
         dlg.positions.clear();
@@ -102,9 +97,6 @@ protected:
         EXPECT_FALSE(after.closeItemGrayed);
         EXPECT_EQ(after.busy, FALSE);
     }
-
-    test::TempFolder temp;
-    CRecordingCodecDlg dlg;
 };
 
 TEST_F(JobTest, EncodeThenDecodeRestoresTheFile) {

@@ -8,13 +8,7 @@
 namespace morvane::gui_test {
 namespace {
 
-class MainDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    HWND Dlg() const { return dlg.m_hWnd; }
-
-    CRecordingCodecDlg dlg;
-};
+class MainDialogTest : public DialogTest {};
 
 TEST_F(MainDialogTest, IconsAndMenuBarAreSet) {
     const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));

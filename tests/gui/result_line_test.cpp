@@ -16,8 +16,6 @@
 namespace morvane::gui_test {
 namespace {
 
-constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
-
 // --- the texts ---
 
 TEST(ResultTextTest, SizesAsExplorerShowsThem) {
@@ -74,13 +72,13 @@ TEST(ResultTextTest, EndsOfAJob) {
 
 // --- the line in the dialog ---
 
-class ResultLineTest : public ::testing::Test {
+class ResultLineTest : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dlg.Create());
+        DialogTest::SetUp();
+        if (HasFatalFailure()) return;
         dlg.RecordShowInFolder();
     }
-    HWND Dlg() const { return dlg.m_hWnd; }
     HWND Line() const { return ::GetDlgItem(Dlg(), IDC_RESULT_LINE); }
     int BarPos() const { return static_cast<int>(::SendDlgItemMessageW(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0)); }
     void SetMode(UINT command) { ::SendMessageW(Dlg(), WM_COMMAND, command, 0); }
@@ -107,9 +105,6 @@ protected:
         EXPECT_EQ(shown.substr(shown.size() - end.size()), end);
         EXPECT_NE(shown.find("..."), std::string::npos) << shown;
     }
-
-    test::TempFolder temp;
-    CRecordingCodecDlg dlg;
 };
 
 TEST_F(ResultLineTest, TheLineIsAStatusBarBelowTheControlsAndTheWindowGrewByItsHeight) {

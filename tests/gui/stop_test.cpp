@@ -14,8 +14,6 @@
 namespace morvane::gui_test {
 namespace {
 
-constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
-
 // A source that holds its reader once `holdAt` bytes have been read.
 class HeldSource final : public File {
 public:
@@ -94,14 +92,14 @@ public:
     JobHold hold;
 };
 
-class StopTest : public ::testing::Test {
+class StopTest : public DialogTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dlg.Create());
+        DialogTest::SetUp();
+        if (HasFatalFailure()) return;
         test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
         out = WindowsPath(temp.MakeFolder("out"));
     }
-    HWND Dlg() const { return dlg.m_hWnd; }
     int BarPos() const { return static_cast<int>(::SendDlgItemMessageW(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0)); }
     bool ShowInFolderEnabled() const {
         const HMENU file = ::GetSubMenu(::GetMenu(Dlg()), 0);
@@ -151,9 +149,7 @@ protected:
         EXPECT_EQ(dlg.ResultText(), "Encoded into \"" + dlg.ResultPath() + "\"");
     }
 
-    test::TempFolder temp;
     std::string out;
-    CRecordingCodecDlg dlg;
 };
 
 TEST_F(StopTest, StopMidwayLeavesNothingAndGivesTheControlsBack) {

@@ -16,7 +16,6 @@
 namespace morvane::gui_test {
 namespace {
 
-constexpr std::size_t kSourceSize = 0x100000 + 100;  // 256 whole blocks and a short one
 constexpr ULONGLONG kBlocks = kSourceSize / 4096;
 
 // Records the bar's states and values, and how many message boxes had

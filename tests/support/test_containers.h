@@ -9,9 +9,6 @@
 
 namespace morvane::test {
 
-// The source most job tests encode: 256 whole blocks and a short one.
-inline constexpr std::size_t kSourceSize = 0x100000 + 100;
-
 // The parts of a container after its version and length fields.
 struct ContainerParts {
     Bytes extension;

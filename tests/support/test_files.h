@@ -11,6 +11,9 @@
 
 namespace morvane::test {
 
+// The source most job tests encode: 256 whole blocks and a short one.
+inline constexpr std::size_t kSourceSize = 0x100000 + 100;
+
 using Bytes = std::vector<std::uint8_t>;
 
 class TempFolder {
