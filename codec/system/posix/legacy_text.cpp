@@ -1,7 +1,6 @@
 // File names are bytes here: stored text that is not UTF-8 names the output
 // with the same bytes it always did.
-#include <string>
-#include <string_view>
+#include "legacy_text.h"
 
 namespace morvane {
 

@@ -6,11 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "container_format.h"
-#include "platform.h"
 
 namespace morvane {
 
@@ -43,9 +43,13 @@ struct ContainerHeader {
     ByteTable inverseKey{};  // the decoding table, valid when keyIsPermutation is true
 };
 
-// Reads the header from the start of `source`, a container of
-// `containerLength` bytes. A read failure raises FileError as File::Read does.
-ContainerHeader ReadContainerHeader(File& source, std::uint64_t containerLength);
+// Reads up to `size` bytes of the container into `into`, fewer only at its
+// end, and returns the count read; the format knows nothing of files.
+using HeaderReader = std::function<std::size_t(void* into, std::size_t size)>;
+
+// Reads the header through `read` from the start of a container of
+// `containerLength` bytes. A read failure raises what `read` raises.
+ContainerHeader ReadContainerHeader(const HeaderReader& read, std::uint64_t containerLength);
 // The same from a whole container in memory.
 ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size);
 

@@ -1,8 +1,7 @@
 // Stored text that is not UTF-8 came from a program that wrote its ANSI code
 // page; bytes that page does not explain either are replaced, so the name
 // stays a valid one.
-#include <string>
-#include <string_view>
+#include "legacy_text.h"
 
 #include "win_path.h"
 

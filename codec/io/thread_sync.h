@@ -1,6 +1,6 @@
 // A lock and a condition to wait for under it, used as std::mutex and
 // std::condition_variable are. One implementation per system, chosen by the
-// build (thread_sync_posix.cpp, thread_sync_win32.cpp): Windows has cheaper
+// build (system/posix, system/win32): Windows has cheaper
 // ones of its own than the C++ runtime's.
 #pragma once
 

@@ -1,6 +1,6 @@
 // The existence test the programs make before a job: true for files and
 // folders alike, whether or not they can be opened. One implementation per
-// system (path_exists_posix.cpp, path_exists_win32.cpp), chosen by the build.
+// system (system/posix, system/win32), chosen by the build.
 #pragma once
 
 #include <string>

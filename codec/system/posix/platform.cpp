@@ -24,6 +24,17 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Removes the entry of this name only while it is the file `identity`, looked
+// at the last moment: a name that now holds another file (moved there
+// meanwhile) keeps it.
+NameRemoval RemoveIfSame(const std::string& path, const struct stat& identity) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? NameRemoval::Gone : NameRemoval::Failed;
+    if (!SameFile(info, identity)) return NameRemoval::Other;
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return NameRemoval::Removed;
+    return NameRemoval::Failed;
+}
+
 std::int64_t Nanoseconds(const struct timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
@@ -155,26 +166,8 @@ public:
     }
 
     DiscardResult Remove() override {
-        DiscardResult result;
-        for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
-            if (name->empty()) continue;
-            // Looked at the last moment before the removal: a name that now
-            // holds another file (moved there meanwhile) keeps it.
-            struct stat info {};
-            if (::lstat(name->c_str(), &info) != 0) {
-                if (errno != ENOENT) {
-                    result.leftover = *name;
-                    return result;
-                }
-            } else if (!SameFile(info, m_identity)) {
-                result.leftAlone = *name;
-            } else if (::unlink(name->c_str()) != 0 && errno != ENOENT) {
-                result.leftover = *name;
-                return result;
-            }
-            name->clear();
-        }
-        return result;
+        return RemoveOutputNames({&m_temporaryPath, &m_publishedPath},
+                                 [&](const std::string& name) { return RemoveIfSame(name, m_identity); });
     }
 
 private:

@@ -8,12 +8,6 @@
 // dangling Unix link), then its temporary name goes with the handle. Where
 // the volume has no hard links it is renamed without replacing anything.
 // Names are probed without following links.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
@@ -79,18 +73,17 @@ bool EntryExists(const std::string& path) {
     return error == ERROR_CANT_RESOLVE_FILENAME || error == ERROR_SHARING_VIOLATION;
 }
 
-enum class Removal { Removed, Gone, Other, Failed };
-
 // Deletes the entry of this name only if it is the file `identity`: checked
 // and deleted through one handle, so what is deleted is what was checked.
-Removal RemoveIfSame(const std::string& path, const FileIdentity& identity) {
+NameRemoval RemoveIfSame(const std::string& path, const FileIdentity& identity) {
     const HANDLE handle = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Removal::Gone : Removal::Failed;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameRemoval::Gone : NameRemoval::Failed;
     }
-    Removal result = Removal::Other;
-    if (IdentityOf(handle) == identity) result = MarkForDeletion(handle, true) ? Removal::Removed : Removal::Failed;
+    NameRemoval result = NameRemoval::Other;
+    if (IdentityOf(handle) == identity)
+        result = MarkForDeletion(handle, true) ? NameRemoval::Removed : NameRemoval::Failed;
     CloseHandle(handle);
     return result;
 }
@@ -169,7 +162,7 @@ public:
         // included; the temporary name then goes with the handle.
         if (CreateHardLinkW(FileSystemPath(path).c_str(), FileSystemPath(m_temporaryPath).c_str(), nullptr)) {
             m_publishedPath = path;
-            if (MarkForDeletion(m_hFile, true) || RemoveIfSame(m_temporaryPath, m_identity) == Removal::Removed)
+            if (MarkForDeletion(m_hFile, true) || RemoveIfSame(m_temporaryPath, m_identity) == NameRemoval::Removed)
                 m_temporaryPath.clear();
             return PublishStatus::Published;
         }
@@ -191,23 +184,8 @@ public:
 
     DiscardResult Remove() override {
         // A marked temporary went with its handle.
-        DiscardResult result;
-        for (std::string* name : {&m_temporaryPath, &m_publishedPath}) {
-            if (name->empty()) continue;
-            switch (RemoveIfSame(*name, m_identity)) {
-            case Removal::Removed:
-            case Removal::Gone:
-                break;
-            case Removal::Other:
-                result.leftAlone = *name;
-                break;
-            case Removal::Failed:
-                result.leftover = *name;
-                return result;
-            }
-            name->clear();
-        }
-        return result;
+        return RemoveOutputNames({&m_temporaryPath, &m_publishedPath},
+                                 [&](const std::string& name) { return RemoveIfSame(name, m_identity); });
     }
 
 private:

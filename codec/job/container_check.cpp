@@ -9,7 +9,8 @@ ContainerCheck CheckContainer(File& source, std::int64_t length, const std::stri
     check.refusal = SourceLengthRefusal(length);
     if (length < 0) return check;
     try {
-        check.header = ReadContainerHeader(source, static_cast<std::uint64_t>(length));
+        const auto read = [&](void* into, std::size_t size) { return source.Read(into, size); };
+        check.header = ReadContainerHeader(read, static_cast<std::uint64_t>(length));
         if (check.refusal.empty()) check.refusal = HeaderRefusal(check.header.problem, path);
     } catch (const FileError& error) {
         if (check.refusal.empty()) check.refusal = FileErrorMessage(error);

@@ -72,8 +72,8 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
 
 }  // namespace
 
-ContainerHeader ReadContainerHeader(File& source, std::uint64_t containerLength) {
-    return ParseHeader([&](void* into, std::size_t size) { return source.Read(into, size); }, containerLength);
+ContainerHeader ReadContainerHeader(const HeaderReader& read, std::uint64_t containerLength) {
+    return ParseHeader(read, containerLength);
 }
 
 ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size) {

@@ -1,11 +1,13 @@
 // The platform seam: every file-system operation the job frame needs.
-// One implementation per platform (platform_posix.cpp, platform_win32.cpp),
+// One implementation per platform (system/posix, system/win32),
 // chosen by the build. Tests wrap the real one to inject faults.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -89,6 +91,17 @@ struct DiscardResult {
     std::string leftAlone;
     bool Clean() const { return leftover.empty() && leftAlone.empty(); }
 };
+
+// What became of one name of an output that was to be removed only while it
+// still holds the output.
+enum class NameRemoval { Removed, Gone, Other, Failed };
+
+// Removes an output's names in their order (its temporary, then its final
+// name) through `removeIfOurs`. A name removed or already gone is cleared;
+// one that holds another file is left alone and reported; a failure stops
+// there, its name kept and reported.
+DiscardResult RemoveOutputNames(std::initializer_list<std::string*> names,
+                                const std::function<NameRemoval(const std::string&)>& removeIfOurs);
 
 // An output while it is written: unnamed, or under a temporary name of the
 // form ".NAME.XXXXXX.~mq-part" in the target folder (marked for deletion
