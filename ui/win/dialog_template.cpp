@@ -11,11 +11,22 @@ struct Range {
     std::size_t end = 0;
 };
 
-struct Item {
-    DWORD helpId = 0;
+// The styles a dialog and each of its items start with, in either layout.
+struct Styles {
+    DWORD helpId = 0;  // a DLGTEMPLATEEX's only
     DWORD exStyle = 0;
     DWORD style = 0;
+};
+
+// A position and size in dialog units, stored as four shorts in both layouts.
+struct Box {
     short x = 0, y = 0, cx = 0, cy = 0;
+};
+static_assert(sizeof(Box) == 4 * sizeof(short));
+
+struct Item {
+    Styles styles;
+    Box box;
     DWORD id = 0;
     Range windowClass, title, data;  // data: the size word and what follows it
 };
@@ -24,10 +35,8 @@ struct Item {
 // are and are copied as they are.
 struct Layout {
     bool ex = false;
-    DWORD helpId = 0;
-    DWORD exStyle = 0;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
+    Styles styles;
+    Box box;
     Range menu, windowClass, title;
     bool hasFont = false;
     WORD points = 0;
@@ -86,6 +95,17 @@ public:
         // The last item may end the template without its padding.
         m_at = aligned < m_size ? aligned : m_size;
     }
+    // A DLGTEMPLATEEX puts the help id first and the style last; a
+    // DLGTEMPLATE has the style first and no help id.
+    Styles ReadStyles(bool ex) {
+        Styles styles;
+        if (ex) styles.helpId = Read<DWORD>();
+        const DWORD first = Read<DWORD>();
+        const DWORD second = Read<DWORD>();
+        styles.style = ex ? second : first;
+        styles.exStyle = ex ? first : second;
+        return styles;
+    }
     std::size_t At() const { return m_at; }
 
     bool ok = true;
@@ -98,27 +118,18 @@ private:
 
 bool Parse(const BYTE* data, std::size_t size, Layout& layout) {
     Reader in(data, size);
-    WORD count = 0;
     if (size >= 4 && data[2] == 0xFF && data[3] == 0xFF) {  // DLGTEMPLATEEX: version 1, signature 0xFFFF
         layout.ex = true;
         if (in.Read<WORD>() != 1) return false;
         in.Read<WORD>();
-        layout.helpId = in.Read<DWORD>();
-        layout.exStyle = in.Read<DWORD>();
-        layout.style = in.Read<DWORD>();
-    } else {
-        layout.style = in.Read<DWORD>();
-        layout.exStyle = in.Read<DWORD>();
     }
-    count = in.Read<WORD>();
-    layout.x = in.Read<short>();
-    layout.y = in.Read<short>();
-    layout.cx = in.Read<short>();
-    layout.cy = in.Read<short>();
+    layout.styles = in.ReadStyles(layout.ex);
+    const WORD count = in.Read<WORD>();
+    layout.box = in.Read<Box>();
     layout.menu = in.NameOrOrdinal();
     layout.windowClass = in.NameOrOrdinal();
     layout.title = in.NameOrOrdinal();
-    layout.hasFont = (layout.style & DS_SETFONT) != 0;
+    layout.hasFont = (layout.styles.style & DS_SETFONT) != 0;
     if (layout.hasFont) {
         layout.points = in.Read<WORD>();
         if (layout.ex) {
@@ -131,18 +142,8 @@ bool Parse(const BYTE* data, std::size_t size, Layout& layout) {
     for (WORD i = 0; i < count && in.ok; ++i) {
         in.AlignToDword();
         Item item;
-        if (layout.ex) {
-            item.helpId = in.Read<DWORD>();
-            item.exStyle = in.Read<DWORD>();
-            item.style = in.Read<DWORD>();
-        } else {
-            item.style = in.Read<DWORD>();
-            item.exStyle = in.Read<DWORD>();
-        }
-        item.x = in.Read<short>();
-        item.y = in.Read<short>();
-        item.cx = in.Read<short>();
-        item.cy = in.Read<short>();
+        item.styles = in.ReadStyles(layout.ex);
+        item.box = in.Read<Box>();
         // A DLGTEMPLATE's id is a word, which the dialog manager widens without sign.
         item.id = layout.ex ? in.Read<DWORD>() : in.Read<WORD>();
         item.windowClass = in.NameOrOrdinal();
@@ -168,6 +169,12 @@ public:
         for (const wchar_t c : text) Put(static_cast<WORD>(c));
         Put(WORD{0});
     }
+    // Always in the DLGTEMPLATEEX order.
+    void PutStyles(const Styles& styles) {
+        Put(styles.helpId);
+        Put(styles.exStyle);
+        Put(styles.style);
+    }
     void AlignToDword() { out.resize((out.size() + 3) & ~std::size_t{3}, 0); }
 
     std::vector<BYTE> out;
@@ -181,14 +188,9 @@ std::vector<BYTE> WriteEx(const Layout& layout, const BYTE* source) {
     Writer w(source);
     w.Put(WORD{1});
     w.Put(kExSignature);
-    w.Put(layout.helpId);
-    w.Put(layout.exStyle);
-    w.Put(layout.style);
+    w.PutStyles(layout.styles);
     w.Put(static_cast<WORD>(layout.items.size()));
-    w.Put(layout.x);
-    w.Put(layout.y);
-    w.Put(layout.cx);
-    w.Put(layout.cy);
+    w.Put(layout.box);
     w.Copy(layout.menu);
     w.Copy(layout.windowClass);
     w.Copy(layout.title);
@@ -201,13 +203,8 @@ std::vector<BYTE> WriteEx(const Layout& layout, const BYTE* source) {
     }
     for (const Item& item : layout.items) {
         w.AlignToDword();
-        w.Put(item.helpId);
-        w.Put(item.exStyle);
-        w.Put(item.style);
-        w.Put(item.x);
-        w.Put(item.y);
-        w.Put(item.cx);
-        w.Put(item.cy);
+        w.PutStyles(item.styles);
+        w.Put(item.box);
         w.Put(item.id);
         w.Copy(item.windowClass);
         w.Copy(item.title);
@@ -272,7 +269,7 @@ bool CDialogTemplate::IsDialogEx() const {
 DWORD CDialogTemplate::Style() const {
     Layout layout;
     if (IsEmpty() || !Parse(reinterpret_cast<const BYTE*>(m_words.data()), m_size, layout)) return 0;
-    return layout.style;
+    return layout.styles.style;
 }
 
 bool CDialogTemplate::GetFont(std::wstring& face, WORD& points) const {
@@ -294,7 +291,7 @@ bool CDialogTemplate::SetShellFont(const wchar_t* face, WORD points) {
         layout.italic = FALSE;
     }
     layout.ex = true;
-    layout.style |= DS_SHELLFONT;
+    layout.styles.style |= DS_SHELLFONT;
     layout.hasFont = true;
     layout.points = points;
     layout.charset = DEFAULT_CHARSET;
