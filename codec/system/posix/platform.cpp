@@ -63,8 +63,7 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to, cons
     if (calls.rename(from.c_str(), to.c_str()) == 0) return true;
     const int error = errno;
     // The claim goes only while the name still holds it.
-    struct stat now {};
-    if (known && ::lstat(to.c_str(), &now) == 0 && SameFile(now, claimed)) ::unlink(to.c_str());
+    if (known) RemoveIfSame(to, claimed);
     errno = error;
     return false;
 }
