@@ -44,10 +44,13 @@ void ConsoleJobHost::ShowMessage(const std::string& text) {
     m_err.flush();
 }
 
-void ConsoleJobHost::OutputWritten(const std::string& path) {
+void ConsoleJobHost::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
     ClearBar();
     m_out << path << '\n';
     m_out.flush();
+    if (temporaryNotRemoved.empty()) return;
+    m_err << "The temporary file \"" << temporaryNotRemoved << "\" could not be removed.\n";
+    m_err.flush();
 }
 
 void ConsoleJobHost::DrawBar(int percent) {

@@ -26,7 +26,8 @@ public:
     // changes.
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
-    void OutputWritten(const std::string& path) override;
+    // The path on stdout; a temporary that could not be removed on stderr.
+    void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
     // True once interrupted: the running job stops and no other starts.
     bool Cancelled() const override;
 

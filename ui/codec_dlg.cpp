@@ -408,7 +408,7 @@ void CCodecDlg::SetBusy(bool busy) {
 
 void CCodecDlg::ShowJobEnd() {
     if (!m_strResultPath.empty()) {
-        m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath));
+        m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath, m_strResultTemp));
         return;
     }
     // Nothing was written: the bar does not suggest otherwise.
@@ -421,12 +421,13 @@ void CCodecDlg::ShowJobEnd() {
         m_resultLine.SetText(result_text::Failed(m_bJobEncodes));
 }
 
-void CCodecDlg::OutputWritten(const std::string& path) {
+void CCodecDlg::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
     // A folder typed with '/' gives a path of both separators: it shows,
     // and goes to the shell, with Windows' own.
     m_strResultPath = path;
     std::replace(m_strResultPath.begin(), m_strResultPath.end(), '/', '\\');
-    m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath));
+    m_strResultTemp = temporaryNotRemoved;
+    m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath, m_strResultTemp));
 }
 
 void CCodecDlg::EnableJobControls(bool enable) {

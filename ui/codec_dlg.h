@@ -38,7 +38,7 @@ public:
     void SetProgressStep(std::uint32_t step) override;
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
-    void OutputWritten(const std::string& path) override;
+    void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
@@ -178,6 +178,7 @@ private:
     // The latest job, as the result line tells it.
     CResultLine m_resultLine;
     std::string m_strResultPath;     // what it wrote, once written
+    std::string m_strResultTemp;     // ... and its temporary, not removed
     bool m_bJobEncodes = true;       // the mode it was started in
     std::string m_strJobFileName;    // its source's name
     std::uint32_t m_nJobBlocks = 0;  // the bar's range

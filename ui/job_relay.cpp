@@ -158,7 +158,7 @@ void CJobRelay::ShowMessage(const std::string& text) {
     Send([text](morvane::JobHost& dialog) { dialog.ShowMessage(text); });
 }
 
-// The path is copied: the call owns all it uses.
-void CJobRelay::OutputWritten(const std::string& path) {
-    Post([path](morvane::JobHost& dialog) { dialog.OutputWritten(path); });
+// The paths are copied: the call owns all it uses.
+void CJobRelay::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
+    Post([path, temporaryNotRemoved](morvane::JobHost& dialog) { dialog.OutputWritten(path, temporaryNotRemoved); });
 }

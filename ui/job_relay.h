@@ -81,7 +81,7 @@ public:
     void SetProgressStep(std::uint32_t step) override;
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
-    void OutputWritten(const std::string& path) override;
+    void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
 
 private:
     using Call = std::function<void(morvane::JobHost&)>;

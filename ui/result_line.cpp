@@ -77,8 +77,14 @@ std::string Progress(bool encode, const std::string& fileName, std::uint64_t don
     return text + ", " + Size(perSecond) + "/s, " + Duration(left) + " left";
 }
 
-std::string Written(bool encode, const std::string& path) {
-    return std::string(encode ? "Encoded" : "Decoded") + " into \"" + path + "\"";
+std::string Written(bool encode, const std::string& path, const std::string& temporaryNotRemoved) {
+    const std::string written = std::string(encode ? "Encoded" : "Decoded") + " into \"" + path + "\"";
+    if (temporaryNotRemoved.empty()) return written;
+    // Its name alone: the path's end is what a shortened line keeps.
+    const std::size_t nameStart = temporaryNotRemoved.find_last_of("\\/");
+    const std::string name =
+        nameStart == std::string::npos ? temporaryNotRemoved : temporaryNotRemoved.substr(nameStart + 1);
+    return written + "; its temporary \"" + name + "\" could not be removed.";
 }
 
 std::string Failed(bool encode) {

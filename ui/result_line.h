@@ -24,8 +24,10 @@ std::string Starting(bool encode, const std::string& fileName);
 // `..., 410 MB/s, 8 s left`.
 std::string Progress(bool encode, const std::string& fileName, std::uint64_t done, std::uint64_t total,
                      std::uint64_t elapsedMs);
-// `Encoded into "<path>"`.
-std::string Written(bool encode, const std::string& path);
+// `Encoded into "<path>"`; with a temporary that could not be removed (it
+// lies beside the output), `...; its temporary ".<name>.~mq-part" could not
+// be removed.`
+std::string Written(bool encode, const std::string& path, const std::string& temporaryNotRemoved = {});
 // `Encoding failed; nothing was written.`
 std::string Failed(bool encode);
 // A failed job whose partial output could not be removed.

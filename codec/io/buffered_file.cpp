@@ -179,6 +179,10 @@ PublishStatus BufferedFile::Publish(const std::string& path) {
     return status;
 }
 
+std::string BufferedFile::TemporaryNotRemoved() const {
+    return m_published ? m_raw->TemporaryNotRemoved() : std::string();
+}
+
 DiscardResult BufferedFile::Discard() noexcept {
     StopAndClose();
     if (!m_output) return {};

@@ -48,6 +48,8 @@ public:
     // temporary, or the published file) while it is still this file.
     virtual PublishStatus Publish(const std::string& /*path*/) { return PublishStatus::Failed; }
     virtual DiscardResult Remove() { return {}; }
+    // Once published: the temporary name that could not be removed.
+    virtual std::string TemporaryNotRemoved() const { return {}; }
     // True when Publish works on a closed handle (a named temporary renamed
     // by its name): the handle is then closed before the name is given, so
     // a failure to close fails the job before anything is named.
@@ -77,6 +79,7 @@ public:
     std::span<std::uint8_t> WriteSpan(std::size_t size) override;
     void CommitWrite(std::size_t count) override;
     PublishStatus Publish(const std::string& path) override;
+    std::string TemporaryNotRemoved() const override;
     DiscardResult Discard() noexcept override;
 
 private:

@@ -11,11 +11,11 @@ DiscardResult RemoveOutputNames(std::initializer_list<std::string*> names,
         case NameRemoval::Removed:
         case NameRemoval::Gone:
             break;
-        case NameRemoval::Other:
-            result.leftAlone = *name;
+        case NameRemoval::TakenByAnother:
+            result.takenByAnother = *name;
             break;
         case NameRemoval::Failed:
-            result.leftover = *name;
+            result.notRemoved = *name;
             return result;
         }
         name->clear();

@@ -24,14 +24,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Which file an open handle is, and the stamps of its last change: taken
-// when a job starts and again once its source is read, so a source cut
-// short and grown back, or rewritten in place, shows. On POSIX st_dev,
-// st_ino, st_size, st_mtim and st_ctim (nanoseconds); on Windows the volume
-// serial number and file ID, the size, LastWriteTime and ChangeTime.
+// Which file an open handle is, and the stamps of a change to its content:
+// taken when a job starts and again once its source is read, so a source
+// cut short and grown back, or rewritten in place, shows. On POSIX st_dev,
+// st_ino, st_size, st_mtim and st_ctim (nanoseconds): writers are not locked
+// out there, and a write within mtim's resolution still moves ctim. On
+// Windows the volume serial number and file ID (128 bits where the volume
+// gives them), the size and LastWriteTime; `changed` stays 0, since a
+// source is opened without leave to write and ChangeTime also moves for a
+// cleared archive bit or a Read-only tick.
 struct FileStamp {
     std::uint64_t volume = 0;
     std::uint64_t file = 0;
+    std::uint64_t fileHigh = 0;  // the upper half of a 128-bit file ID
     std::int64_t size = 0;
     std::int64_t modified = 0;
     std::int64_t changed = 0;
@@ -85,16 +90,16 @@ enum class PublishStatus { Published, NameTaken, Failed };
 // What Discard could not, or would not, remove.
 struct DiscardResult {
     // The output, still under this name: its removal failed.
-    std::string leftover;
+    std::string notRemoved;
     // A name of the output that now holds another file (someone moved one
     // there): that file was left as it is.
-    std::string leftAlone;
-    bool Clean() const { return leftover.empty() && leftAlone.empty(); }
+    std::string takenByAnother;
+    bool Clean() const { return notRemoved.empty() && takenByAnother.empty(); }
 };
 
 // What became of one name of an output that was to be removed only while it
 // still holds the output.
-enum class NameRemoval { Removed, Gone, Other, Failed };
+enum class NameRemoval { Removed, Gone, TakenByAnother, Failed };
 
 // Removes an output's names in their order (its temporary, then its final
 // name) through `removeIfOurs`. A name removed or already gone is cleared;
@@ -104,9 +109,9 @@ DiscardResult RemoveOutputNames(std::initializer_list<std::string*> names,
                                 const std::function<NameRemoval(const std::string&)>& removeIfOurs);
 
 // An output while it is written: unnamed, or under a temporary name of the
-// form ".NAME.XXXXXX.~mq-part" in the target folder (marked for deletion
-// where the system allows), until Publish gives it its final name. An
-// output destroyed or closed unpublished is discarded.
+// form ".NAME.XXXXXX.~mq-part" in the target folder (on Windows marked
+// hidden, and for deletion where the volume allows), until Publish gives it
+// its final name. An output destroyed or closed unpublished is discarded.
 class OutputFile : public File {
 public:
     // Writes out what is buffered, and closes the file first where the name
@@ -118,6 +123,10 @@ public:
     // Discard. NameTaken: nothing changed, another name may be tried.
     // Failed: the name could not be given.
     virtual PublishStatus Publish(const std::string& path) = 0;
+    // Once Published: the temporary name that still holds the output, a
+    // second full-size name, because it could not be removed (a scanner held
+    // it, the folder refused); empty when it went.
+    virtual std::string TemporaryNotRemoved() const { return {}; }
     // Closes and removes the file, published or not. A name is removed only
     // while it still holds this very file (device and inode, or the file
     // ID, checked at the last moment); one that holds another file is left

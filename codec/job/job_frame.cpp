@@ -76,36 +76,40 @@ void CloseQuietly(std::unique_ptr<File>& file) noexcept {
 // The host is asked whether to stop once every this many blocks (64 KiB).
 constexpr std::uint32_t kCancelCheckBlocks = 16;
 
-enum class Copy { Done, Cancelled };
+enum class CopyResult { Done, Cancelled };
 
 // Transforms exactly `length` bytes of the source. A source that ends
 // sooner or goes on past them, or whose identity or change stamps differ
 // from the job's start once it is read (cut and grown back, rewritten in
-// place), changed while it was read: a file error.
-Copy CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context) {
+// place), changed while it was read: a file error. So is a stamp that
+// cannot be had again: the bytes read are not known to be the file's.
+CopyResult CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context) {
     const BlockTransform transform(table);
     std::uint32_t blocks = 0;
     auto left = static_cast<std::uint64_t>(length);
     const std::string changed = "The file \"" + context.sourcePath + "\" changed while it was being read.";
     while (left > 0) {
-        if (blocks % kCancelCheckBlocks == 0 && context.host.Cancelled()) return Copy::Cancelled;
+        if (blocks % kCancelCheckBlocks == 0 && context.host.Cancelled()) return CopyResult::Cancelled;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize));
         if (TransformNextBlock(source, output, transform, want) != want) throw FileError(changed);
         left -= want;
         context.host.SetProgressPos(++blocks);
     }
     if (!source.ReadSpan(1).empty()) throw FileError(changed);
-    if (context.sourceStamp && source.Stamp() != context.sourceStamp) throw FileError(changed);
-    return Copy::Done;
+    if (!context.sourceStamp) return CopyResult::Done;
+    const std::optional<FileStamp> now = source.Stamp();
+    if (!now) throw FileError("The file \"" + context.sourcePath + "\" could not be checked after it was read.");
+    if (*now != *context.sourceStamp) throw FileError(changed);
+    return CopyResult::Done;
 }
 
 // What the removal left adds a line to what the job reports: the path of
 // what could not be removed, or of a name that now holds another file.
 std::string WithLeftover(std::string message, const DiscardResult& left) {
     const auto add = [&message](const std::string& line) { message = (message.empty() ? "" : message + "\n") + line; };
-    if (!left.leftAlone.empty())
-        add("The file \"" + left.leftAlone + "\" was left as it is: another file has taken its name.");
-    if (!left.leftover.empty()) add("Unable to remove file " + left.leftover);
+    if (!left.takenByAnother.empty())
+        add("The file \"" + left.takenByAnother + "\" was left as it is: another file has taken its name.");
+    if (!left.notRemoved.empty()) add("Unable to remove file " + left.notRemoved);
     return message;
 }
 
@@ -148,11 +152,14 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         // Asked once more right before the name is given: an interrupt that
         // came during the last blocks still wins.
         const std::int64_t payload = steps.PayloadLength(context);
-        const Copy copied = CopyBlocks(source, *output, payload, steps.SubstitutionTable(), context);
-        if (copied == Copy::Done && !context.host.Cancelled()) {
+        const CopyResult copied = CopyBlocks(source, *output, payload, steps.SubstitutionTable(), context);
+        if (copied == CopyResult::Done && !context.host.Cancelled()) {
             if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
+                // A temporary that could not be removed is said, but the job
+                // has succeeded: its output is whole under its name.
+                const std::string temporaryNotRemoved = output->TemporaryNotRemoved();
                 output.reset();
-                context.host.OutputWritten(outputPath);
+                context.host.OutputWritten(outputPath, temporaryNotRemoved);
                 return kJobDone;
             }
             message = "Unable to create file " + outputPath;

@@ -14,16 +14,19 @@ public:
     // A host without a window refuses every job (result 1002).
     virtual bool HasWindow() const = 0;
     virtual void SetBusy(bool busy) = 0;
-    // Disables the path fields, the browse buttons, the action and Close
-    // buttons while data is transformed; enables them again at the end.
+    // Disables the path fields, the browse buttons and the action button
+    // while data is transformed, and turns Close into Stop; undoes it at the
+    // end.
     virtual void EnableJobControls(bool enable) = 0;
     virtual void SetProgressRange(std::uint32_t upper) = 0;
     virtual void SetProgressStep(std::uint32_t step) = 0;
     virtual void SetProgressPos(std::uint32_t position) = 0;
     // A modal message; returns once the user has read it.
     virtual void ShowMessage(const std::string& text) = 0;
-    // Called once the output has been written and closed.
-    virtual void OutputWritten(const std::string& /*path*/) {}
+    // Called once the output has been written and closed under `path`.
+    // `temporaryNotRemoved`, when not empty, is its temporary name, which
+    // could not be removed: a second full-size copy the user should know of.
+    virtual void OutputWritten(const std::string& /*path*/, const std::string& /*temporaryNotRemoved*/) {}
     // True once the host wants the job stopped (its window has gone, an
     // interrupt came). Asked after the checks, before the output is created,
     // every few blocks while the payload is copied, and once more right

@@ -49,13 +49,15 @@ TEST(ConsoleJobHost, MessageGoesToStderrVerbatimWithLineFeed) {
     EXPECT_EQ(out.str(), "");
 }
 
+// A temporary that could not be removed is said on stderr; the output is
+// still printed, as written.
 TEST(ConsoleJobHost, WrittenPathGoesToStdoutOnItsOwnLine) {
     std::ostringstream out, err;
     ConsoleJobHost host(out, err, false);
-    host.OutputWritten("out/a (2).~mq");
-    host.OutputWritten("out/b.~mq");
+    host.OutputWritten("out/a (2).~mq", "");
+    host.OutputWritten("out/b.~mq", "out/.b.~mq.a1b2c3.~mq-part");
     EXPECT_EQ(out.str(), "out/a (2).~mq\nout/b.~mq\n");
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(), "The temporary file \"out/.b.~mq.a1b2c3.~mq-part\" could not be removed.\n");
 }
 
 TEST(ConsoleJobHost, WithoutTerminalNoProgressIsWritten) {
@@ -115,7 +117,7 @@ TEST(ConsoleJobHost, BarIsClearedOnceWhenJobEnds) {
     std::ostringstream out, err;
     ConsoleJobHost host(out, err, true);
     RunJob(host, 256, 257);
-    host.OutputWritten("out/a.~mq");
+    host.OutputWritten("out/a.~mq", "");
     const std::string afterOutput = err.str();
     host.SetBusy(false);
     host.EnableJobControls(true);

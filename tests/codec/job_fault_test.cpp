@@ -11,7 +11,14 @@
 namespace morvane::test {
 namespace {
 
-enum class Expect { InjectedError, CreationRefused, ApplicationError, SourceChanged, InjectedErrorAndLeftover };
+enum class Expect {
+    InjectedError,
+    CreationRefused,
+    ApplicationError,
+    SourceChanged,
+    SourceNotChecked,
+    InjectedErrorAndLeftover
+};
 
 struct FaultCase {
     const char* what;
@@ -55,6 +62,9 @@ const FaultCase kFaultCases[] = {
     {"container rewritten in place", true, [](InjectedFaults& f) { f.stampChangesAfter = 600000; },
      Expect::SourceChanged},
     {"container grows", true, [](InjectedFaults& f) { f.sourceGrowsBy = 5000; }, Expect::SourceChanged},
+    // A stale network handle: not known to be changed, nor to be sound.
+    {"source stamp cannot be had again", false, [](InjectedFaults& f) { f.stampFailsAfter = 0x100000; },
+     Expect::SourceNotChecked},
     {"leftover cannot be removed", false,
      [](InjectedFaults& f) {
          f.diskFullAfter = 600000;
@@ -102,6 +112,9 @@ TEST_P(JobFault, StopsCleanly) {
     case Expect::CreationRefused: message = "Unable to create file " + expectedOutput; break;
     case Expect::ApplicationError: message = "Application Error. - Unable to process."; break;
     case Expect::SourceChanged: message = "The file \"" + source + "\" changed while it was being read."; break;
+    case Expect::SourceNotChecked:
+        message = "The file \"" + source + "\" could not be checked after it was read.";
+        break;
     case Expect::InjectedErrorAndLeftover:
         message = platform.raisedErrors.front() + "\nUnable to remove file " + expectedOutput + ".left-over";
         break;

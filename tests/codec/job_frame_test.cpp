@@ -16,6 +16,15 @@
 #include "job_test_fixture.h"
 #include "utf8.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 namespace morvane::test {
 namespace {
 
@@ -317,6 +326,54 @@ TEST_F(JobFrame, NameTakenAtTheLastMomentMovesTheOutputOn) {
     EXPECT_EQ(ListNames(out).size(), 4u) << "no temporary left";
 }
 
+// The output got its name but its temporary could not be removed: the job
+// has succeeded, and the host hears of the temporary with the output.
+TEST_F(JobFrame, TemporaryLeftAfterPublicationIsSaidWithTheOutput) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    platform.faults.temporaryStays = true;
+    ASSERT_EQ(Encode(source), kJobDone);
+    const std::string final = OutputIn(out, "report.~mq");
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{final});
+    EXPECT_EQ(host.TemporariesNotRemoved(), std::vector<std::string>{final + ".temporary"});
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(ListNames(out), std::vector<std::string>{"report.~mq"});
+}
+
+#ifdef _WIN32
+// A name whose file is being deleted (another process holds it, marked)
+// refuses every open and every link: it is taken, and the output takes the
+// next number instead of failing after its whole payload.
+TEST_F(JobFrame, ANameBeingDeletedIsTaken) {
+    const std::string source = MakeSource("report.pdf", kMiB);
+    const std::string pending = OutputIn(out, "report.~mq");
+    WriteBytes(pending, {'p'});
+    const HANDLE held = CreateFileW(FsPath(pending).wstring().c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    FILE_DISPOSITION_INFO deleting{};
+    deleting.DeleteFile = TRUE;
+    ASSERT_TRUE(SetFileInformationByHandle(held, FileDispositionInfo, &deleting, sizeof deleting));
+    const std::uint32_t result = Encode(source);
+    CloseHandle(held);
+    EXPECT_EQ(result, kJobDone) << ::testing::PrintToString(host.Messages());
+    EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{OutputIn(out, "report (2).~mq")});
+}
+
+// A backup tool clears the archive bit or ticks Read-only while a job reads
+// the source: its bytes cannot change (nobody may write it meanwhile), so
+// the job succeeds.
+TEST_F(JobFrame, AMetadataChangeToTheSourceIsNoChange) {
+    const std::string source = MakeSource("report.pdf", 3 * kMiB);
+    const std::wstring wide = FsPath(source).wstring();
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_ARCHIVE));
+    host.AtPosition(16, [&] { EXPECT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY)); });
+    const std::uint32_t result = Encode(source);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(result, kJobDone) << ::testing::PrintToString(host.Messages());
+    EXPECT_EQ(ListNames(out), std::vector<std::string>{"report.~mq"});
+}
+#endif
+
 #ifndef _WIN32
 // A source changed in place while a job reads it, its length the same at the
 // end (on Windows nobody may write a source a job reads). Its identity and
@@ -363,6 +420,13 @@ TEST_F(SourceChangedInPlace, CutShortAndGrownBackToItsLength) {
 TEST_F(SourceChangedInPlace, RewrittenBeforeTheReadPosition) {
     ExpectChangedAndNoOutput(
         EncodeChangedAt(400, [](const std::string& path) { Overwrite(path, 100, "rewritten"); }));
+}
+
+// Writers are not locked out here, and a write within mtime's resolution
+// still moves ctime: so does a chmod, which is taken as a change too.
+TEST_F(SourceChangedInPlace, PermissionsChanged) {
+    ExpectChangedAndNoOutput(
+        EncodeChangedAt(16, [](const std::string& path) { ASSERT_EQ(::chmod(path.c_str(), 0400), 0); }));
 }
 
 TEST_F(SourceChangedInPlace, RewrittenAfterTheReadPosition) {

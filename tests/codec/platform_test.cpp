@@ -203,8 +203,8 @@ TEST_F(PlatformTest, DiscardLeavesANameThatNowHoldsAnotherFile) {
         fs::rename(m_folder / "other.bin", m_folder / "out.bin");
 
         const DiscardResult left = created.file->Discard();
-        EXPECT_EQ(left.leftAlone, PathOf("out.bin"));
-        EXPECT_EQ(left.leftover, "");
+        EXPECT_EQ(left.takenByAnother, PathOf("out.bin"));
+        EXPECT_EQ(left.notRemoved, "");
         EXPECT_EQ(Content("out.bin"), "another file");
         EXPECT_EQ(Names(), std::vector<std::string>{"out.bin"});
         fs::remove(m_folder / "out.bin");
@@ -470,6 +470,14 @@ protected:
             if (m_beforeRename) return m_beforeRename(from, to);
             return system.rename(from, to);
         };
+        m_calls.unlink = [this, system](const char* path) {
+            m_log.push_back("unlink");
+            if (m_unlinkFails) {
+                errno = EBUSY;
+                return -1;
+            }
+            return system.unlink(path);
+        };
     }
 
     std::unique_ptr<Platform> MakePlatform() { return MakeNamedOutputsPlatform(m_calls); }
@@ -477,6 +485,7 @@ protected:
     PosixNamingCalls m_calls;
     bool m_hasNoReplace = true;
     bool m_hasLinks = true;
+    bool m_unlinkFails = false;
     std::vector<std::string> m_log;
     long long m_sizeAtRename = -2;  // what the final name held at the rename
     std::function<int(const char*, const char*)> m_beforeRename;
@@ -494,10 +503,32 @@ TEST_F(NamingPlatformTest, WithoutNoReplaceTheCompleteFilesLinkClaimsTheName) {
     created.file->Write("new", 3);
     EXPECT_EQ(created.file->Publish(PathOf("kept.bin")), PublishStatus::NameTaken);
     ASSERT_EQ(created.file->Publish(PathOf("new.bin")), PublishStatus::Published);
-    EXPECT_EQ(m_log, (std::vector<std::string>{"renameNoReplace", "link", "renameNoReplace", "link"}));
+    EXPECT_EQ(m_log, (std::vector<std::string>{"renameNoReplace", "link", "renameNoReplace", "link", "unlink"}));
+    EXPECT_EQ(created.file->TemporaryNotRemoved(), "");
     EXPECT_EQ(Names(), (std::vector<std::string>{"kept.bin", "new.bin"}));
     EXPECT_EQ(Content("new.bin"), "new");
     EXPECT_EQ(Content("kept.bin"), "keep me");
+}
+
+// The temporary's link cannot be removed once the final name holds the
+// file: the output is published all the same, and the temporary is said,
+// not left unknown. A job that then fails takes both names away.
+TEST_F(NamingPlatformTest, ATemporaryThatCannotBeRemovedAfterTheLinkIsSaid) {
+    m_hasNoReplace = false;
+    m_unlinkFails = true;
+    const auto platform = MakePlatform();
+    CreateResult created = platform->CreateOutput(PathOf("new.bin"), std::nullopt);
+    ASSERT_EQ(created.status, CreateStatus::Created);
+    created.file->Write("new", 3);
+    EXPECT_EQ(created.file->TemporaryNotRemoved(), "") << "nothing said before publication";
+    ASSERT_EQ(created.file->Publish(PathOf("new.bin")), PublishStatus::Published);
+    const std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].rfind(".new.bin.", 0), 0u) << names[0];
+    EXPECT_EQ(created.file->TemporaryNotRemoved(), PathOf(names[0]));
+    EXPECT_EQ(Content("new.bin"), "new");
+    EXPECT_TRUE(created.file->Discard().Clean());
+    EXPECT_TRUE(Names().empty());
 }
 
 // Neither RENAME_NOREPLACE nor hard links: the name is claimed with an empty

@@ -63,6 +63,9 @@ TEST(ResultTextTest, EndsOfAJob) {
     EXPECT_EQ(result_text::Starting(true, "data.bin"), "Encoding \"data.bin\"...");
     EXPECT_EQ(result_text::Written(true, "C:\\out\\data (2).~mq"), "Encoded into \"C:\\out\\data (2).~mq\"");
     EXPECT_EQ(result_text::Written(false, "C:\\out\\data.bin"), "Decoded into \"C:\\out\\data.bin\"");
+    // A temporary left beside the output: its name, so the line's end keeps it.
+    EXPECT_EQ(result_text::Written(true, "C:\\out\\data.~mq", "C:\\out\\.data.~mq.a1b2c3.~mq-part"),
+              "Encoded into \"C:\\out\\data.~mq\"; its temporary \".data.~mq.a1b2c3.~mq-part\" could not be removed.");
     EXPECT_EQ(result_text::Failed(true), "Encoding failed; nothing was written.");
     EXPECT_EQ(result_text::Failed(false), "Decoding failed; nothing was written.");
     EXPECT_EQ(std::string(result_text::kStopped), "Stopped; nothing was written.");

@@ -63,6 +63,8 @@ public:
         std::optional<FileStamp> stamp = m_real->Stamp();
         const auto& changesAfter = m_platform.faults.stampChangesAfter;
         if (stamp && changesAfter && m_position >= *changesAfter) ++stamp->modified;
+        const auto& failsAfter = m_platform.faults.stampFailsAfter;
+        if (failsAfter && m_position >= *failsAfter) return std::nullopt;
         return stamp;
     }
 
@@ -158,12 +160,18 @@ public:
         return status;
     }
 
+    std::string TemporaryNotRemoved() const override {
+        if (m_platform.faults.temporaryStays && !m_platform.publishedPaths.empty())
+            return m_platform.publishedPaths.back() + ".temporary";
+        return m_real->TemporaryNotRemoved();
+    }
+
     DiscardResult Discard() noexcept override {
         if (m_discarded) return {};
         m_discarded = true;
         m_platform.discardedPaths.push_back(m_path);
         DiscardResult left = m_real->Discard();
-        if (left.leftover.empty() && m_platform.faults.discardFails) left.leftover = m_path + ".left-over";
+        if (left.notRemoved.empty() && m_platform.faults.discardFails) left.notRemoved = m_path + ".left-over";
         return left;
     }
 

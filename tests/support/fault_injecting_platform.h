@@ -47,6 +47,9 @@ struct InjectedFaults {
     // Source: once this many bytes were read, its stamps tell of a change
     // (as for a source rewritten in place, its length unchanged).
     std::optional<std::uint64_t> stampChangesAfter;
+    // Source: once this many bytes were read, its stamps cannot be had (as
+    // for a stale network handle).
+    std::optional<std::uint64_t> stampFailsAfter;
     // Replaces the description of every injected file error.
     std::optional<std::string> errorText;
     // CreateOutput returns Failed without touching the file system.
@@ -66,6 +69,9 @@ struct InjectedFaults {
     std::set<std::string> takenAtPublish;
     // Discard removes the output but reports it as left behind.
     bool discardFails = false;
+    // Publish gives the name but reports the temporary as not removed, as
+    // when a scanner holds it: it is then "<final path>.temporary".
+    bool temporaryStays = false;
 };
 
 // What the file moved over an output's name by nameTakenOverBeforeCloseFails holds.

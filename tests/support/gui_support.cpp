@@ -243,9 +243,9 @@ void CRecordingCodecDlg::ShowMessage(const std::string& text) {
     CCodecDlg::ShowMessage(text);
 }
 
-void CRecordingCodecDlg::OutputWritten(const std::string& path) {
+void CRecordingCodecDlg::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
     ++hostCalls;
-    CCodecDlg::OutputWritten(path);
+    CCodecDlg::OutputWritten(path, temporaryNotRemoved);
 }
 
 BOOL CRecordingCodecDlg::OnInitDialog() {

@@ -106,7 +106,7 @@ public:
     void SetProgressRange(std::uint32_t upper) override;
     void SetProgressStep(std::uint32_t step) override;
     void ShowMessage(const std::string& text) override;
-    void OutputWritten(const std::string& path) override;
+    void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
 
     std::vector<std::string> shownInFolder; // by RecordShowInFolder
     std::vector<std::uint32_t> positions;   // as they reached the bar

@@ -51,9 +51,10 @@ void RecordingJobHost::ShowMessage(const std::string& text) {
     m_enabledAtMessages.push_back(m_controlsEnabled);
 }
 
-void RecordingJobHost::OutputWritten(const std::string& path) {
+void RecordingJobHost::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
     Record("output");
     m_outputPaths.push_back(path);
+    m_temporariesNotRemoved.push_back(temporaryNotRemoved);
 }
 
 std::string RecordingJobHost::Trace() const {

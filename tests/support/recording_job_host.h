@@ -23,7 +23,7 @@ public:
     // Kept cheap: a job reports every block.
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
-    void OutputWritten(const std::string& path) override;
+    void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
     bool Cancelled() const override {
         return m_cancelled || (m_cancelAtPosition > 0 && m_lastPosition >= m_cancelAtPosition);
     }
@@ -49,6 +49,8 @@ public:
 
     const std::vector<std::string>& Messages() const { return m_messages; }
     const std::vector<std::string>& OutputPaths() const { return m_outputPaths; }
+    // The temporaries said to be left, one for each output (mostly empty).
+    const std::vector<std::string>& TemporariesNotRemoved() const { return m_temporariesNotRemoved; }
 
     bool Busy() const { return m_busy; }
     // True until the controls are disabled, and again once enabled.
@@ -76,6 +78,7 @@ private:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_messages;
     std::vector<std::string> m_outputPaths;
+    std::vector<std::string> m_temporariesNotRemoved;
     std::vector<bool> m_enabledAtMessages;
     bool m_busy = false;
     bool m_controlsEnabled = true;

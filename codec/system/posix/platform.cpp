@@ -30,7 +30,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 NameRemoval RemoveIfSame(const std::string& path, const struct stat& identity) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? NameRemoval::Gone : NameRemoval::Failed;
-    if (!SameFile(info, identity)) return NameRemoval::Other;
+    if (!SameFile(info, identity)) return NameRemoval::TakenByAnother;
     if (::unlink(path.c_str()) == 0 || errno == ENOENT) return NameRemoval::Removed;
     return NameRemoval::Failed;
 }
@@ -40,15 +40,18 @@ std::int64_t Nanoseconds(const struct timespec& time) {
 }
 
 // Links or renames `from` to `to` unless `to` exists, a link included;
-// EEXIST in errno when it does.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to, const PosixNamingCalls& calls) {
+// EEXIST in errno when it does. `fromStays` is set when `to` was given but
+// `from`, linked, could not be removed after.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to, const PosixNamingCalls& calls,
+                            bool& fromStays) {
+    fromStays = false;
     if (calls.renameNoReplace(from.c_str(), to.c_str()) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
     // The file system cannot rename without replacing: the complete file's
     // second link claims the name, then the temporary name goes. Nothing
     // but the complete file ever shows under the final name.
     if (calls.link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
+        fromStays = calls.unlink(from.c_str()) != 0 && errno != ENOENT;
         return true;
     }
     if (errno == EEXIST) return false;
@@ -92,8 +95,13 @@ public:
     std::optional<FileStamp> Stamp() override {
         struct stat info {};
         if (::fstat(m_fd, &info) != 0) return std::nullopt;
-        return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                         static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
+        FileStamp stamp;
+        stamp.volume = static_cast<std::uint64_t>(info.st_dev);
+        stamp.file = static_cast<std::uint64_t>(info.st_ino);
+        stamp.size = static_cast<std::int64_t>(info.st_size);
+        stamp.modified = Nanoseconds(info.st_mtim);
+        stamp.changed = Nanoseconds(info.st_ctim);
+        return stamp;
     }
 
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
@@ -154,8 +162,11 @@ public:
             const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
             done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
         } else if (!m_temporaryPath.empty()) {
-            done = RenameWithoutReplacing(m_temporaryPath, path, m_calls);
-            if (done) m_temporaryPath.clear();
+            bool temporaryStays = false;
+            done = RenameWithoutReplacing(m_temporaryPath, path, m_calls, temporaryStays);
+            // A temporary that stays is still ours: said, and removed too
+            // should the job yet fail.
+            if (done && !temporaryStays) m_temporaryPath.clear();
         }
         if (done) {
             m_publishedPath = path;
@@ -163,6 +174,8 @@ public:
         }
         return errno == EEXIST ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
+
+    std::string TemporaryNotRemoved() const override { return m_publishedPath.empty() ? "" : m_temporaryPath; }
 
     DiscardResult Remove() override {
         return RemoveOutputNames({&m_temporaryPath, &m_publishedPath},
@@ -298,6 +311,7 @@ PosixNamingCalls SystemNamingCalls() {
     };
     calls.link = [](const char* from, const char* to) { return ::link(from, to); };
     calls.rename = [](const char* from, const char* to) { return ::rename(from, to); };
+    calls.unlink = [](const char* path) { return ::unlink(path); };
     return calls;
 }
 

@@ -1,16 +1,19 @@
 // The platform on Windows: '\' and '/' both separate, paths may start with a
 // drive, and files are Win32 handles under the shared buffer. Paths are UTF-8
 // inside; each call takes them in the wide form (win_path.h), so any name and
-// any length works. An output is written as ".NAME.XXXXXX.~mq-part", marked
-// for deletion so that even a killed process leaves nothing; once complete it
-// is unmarked and given its final name by a hard link, which refuses any
-// entry of that name, a link included (under Wine a rename does not refuse a
-// dangling Unix link), then its temporary name goes with the handle. Where
-// the volume has no hard links it is renamed without replacing anything.
-// Names are probed without following links.
+// any length works. An output is written as ".NAME.XXXXXX.~mq-part", hidden
+// and marked for deletion, so a process killed while it writes leaves
+// nothing; once complete it is unmarked, shown, and given its final name by a
+// hard link, which refuses any entry of that name, a link included (under
+// Wine a rename does not refuse a dangling Unix link), then its temporary
+// name goes with the handle. A kill between the unmarking and that leaves
+// the complete temporary. Where the volume has no hard links it is renamed
+// without replacing anything. Names are probed without following links.
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -39,18 +42,47 @@ bool MarkForDeletion(HANDLE handle, bool mark) {
     return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
-// The file an open handle is: its volume and file ID.
+// Sets or clears the hidden attribute of the handle's file, its times kept.
+bool MarkHidden(HANDLE handle, bool hidden) {
+    FILE_BASIC_INFO info{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info)) return false;
+    const DWORD attributes = hidden ? info.FileAttributes | FILE_ATTRIBUTE_HIDDEN
+                                    : info.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    // Zero times are left as they are; zero attributes would be too.
+    FILE_BASIC_INFO change{};
+    change.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handle, FileBasicInfo, &change, sizeof change) != 0;
+}
+
+// The file an open handle is: its volume and file ID, 128 bits where the
+// volume gives them (the 64-bit index is not unique on ReFS), else the
+// 64-bit index (FAT, older systems, Wine) in the low half.
 struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
+    std::uint64_t volume = 0;
+    std::array<std::uint8_t, 16> id{};
     bool operator==(const FileIdentity&) const = default;
+    std::uint64_t Half(std::size_t which) const {
+        std::uint64_t half = 0;
+        std::memcpy(&half, id.data() + 8 * which, sizeof half);
+        return half;
+    }
 };
 
 std::optional<FileIdentity> IdentityOf(HANDLE handle) {
+    FileIdentity identity;
+    FILE_ID_INFO wide{};
+    if (GetFileInformationByHandleEx(handle, FileIdInfo, &wide, sizeof wide)) {
+        identity.volume = wide.VolumeSerialNumber;
+        static_assert(sizeof wide.FileId.Identifier == sizeof identity.id);
+        std::memcpy(identity.id.data(), wide.FileId.Identifier, identity.id.size());
+        return identity;
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    identity.volume = info.dwVolumeSerialNumber;
+    const std::uint64_t index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    std::memcpy(identity.id.data(), &index, sizeof index);
+    return identity;
 }
 
 // Opens the entry of this name itself, a link or a device included, for
@@ -61,8 +93,21 @@ HANDLE OpenEntry(const std::string& path, DWORD access) {
                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// True when the folder lists an entry of exactly this name.
+bool Listed(const std::string& path) {
+    const std::wstring wide = FileSystemPath(path);
+    // A wildcard would match other names.
+    if (wide.find_first_of(L"*?") != std::wstring::npos) return false;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
 // True when something of this name exists: a file, a folder, a device, a
-// link (under Wine a Unix link that loops; a dangling one is not seen).
+// link (under Wine a Unix link that loops; a dangling one is not seen), a
+// file being deleted.
 bool EntryExists(const std::string& path) {
     const HANDLE handle = OpenEntry(path, FILE_READ_ATTRIBUTES);
     if (handle != INVALID_HANDLE_VALUE) {
@@ -70,7 +115,12 @@ bool EntryExists(const std::string& path) {
         return true;
     }
     const DWORD error = GetLastError();
-    return error == ERROR_CANT_RESOLVE_FILENAME || error == ERROR_SHARING_VIOLATION;
+    if (error == ERROR_CANT_RESOLVE_FILENAME || error == ERROR_SHARING_VIOLATION) return true;
+    // A file whose deletion is pending refuses every open with access
+    // denied until its last handle closes, and a link to its name fails
+    // the same way; it counts as taken if the folder still lists it. A
+    // folder that refuses access altogether does not make every name taken.
+    return error == ERROR_ACCESS_DENIED && Listed(path);
 }
 
 // Deletes the entry of this name only if it is the file `identity`: checked
@@ -81,7 +131,7 @@ NameRemoval RemoveIfSame(const std::string& path, const FileIdentity& identity) 
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameRemoval::Gone : NameRemoval::Failed;
     }
-    NameRemoval result = NameRemoval::Other;
+    NameRemoval result = NameRemoval::TakenByAnother;
     if (IdentityOf(handle) == identity)
         result = MarkForDeletion(handle, true) ? NameRemoval::Removed : NameRemoval::Failed;
     CloseHandle(handle);
@@ -142,6 +192,9 @@ public:
         return GetFileSizeEx(m_hFile, &size) ? static_cast<std::int64_t>(size.QuadPart) : -1;
     }
 
+    // No ChangeTime: the source is opened without leave to write, so what
+    // moves it is a metadata change (a backup tool's archive bit), not one
+    // of the bytes read.
     std::optional<FileStamp> Stamp() override {
         const auto identity = IdentityOf(m_hFile);
         FILE_BASIC_INFO basic{};
@@ -149,8 +202,13 @@ public:
         if (!identity || !GetFileInformationByHandleEx(m_hFile, FileBasicInfo, &basic, sizeof basic) ||
             !GetFileInformationByHandleEx(m_hFile, FileStandardInfo, &standard, sizeof standard))
             return std::nullopt;
-        return FileStamp{identity->volume, (std::uint64_t{identity->indexHigh} << 32) | identity->indexLow,
-                         standard.EndOfFile.QuadPart, basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
+        FileStamp stamp;
+        stamp.volume = identity->volume;
+        stamp.file = identity->Half(0);
+        stamp.fileHigh = identity->Half(1);
+        stamp.size = standard.EndOfFile.QuadPart;
+        stamp.modified = basic.LastWriteTime.QuadPart;
+        return stamp;
     }
 
     std::string ErrorText() override { return SystemErrorText(m_error); }
@@ -158,8 +216,15 @@ public:
     PublishStatus Publish(const std::string& path) override {
         if (m_bMarked && !MarkForDeletion(m_hFile, false)) return PublishStatus::Failed;
         m_bMarked = false;
+        // Attributes belong to the file, not to a name: shown before it is
+        // named, so the final name never holds a hidden file.
+        if (!MarkHidden(m_hFile, false)) {
+            m_bMarked = MarkForDeletion(m_hFile, true);
+            return PublishStatus::Failed;
+        }
         // A hard link refuses every entry of the name, a dangling link
-        // included; the temporary name then goes with the handle.
+        // included; the temporary name then goes with the handle, or by name
+        // where the mark is refused. One that stays is said.
         if (CreateHardLinkW(FileSystemPath(path).c_str(), FileSystemPath(m_temporaryPath).c_str(), nullptr)) {
             m_publishedPath = path;
             if (MarkForDeletion(m_hFile, true) || RemoveIfSame(m_temporaryPath, m_identity) == NameRemoval::Removed)
@@ -177,10 +242,13 @@ public:
             }
             error = GetLastError();
         }
+        MarkHidden(m_hFile, true);
         m_bMarked = MarkForDeletion(m_hFile, true);
         const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || EntryExists(path);
         return taken ? PublishStatus::NameTaken : PublishStatus::Failed;
     }
+
+    std::string TemporaryNotRemoved() const override { return m_publishedPath.empty() ? "" : m_temporaryPath; }
 
     DiscardResult Remove() override {
         // A marked temporary went with its handle.
@@ -240,9 +308,9 @@ public:
         const std::string name = path.substr(nameStart);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
-            const HANDLE handle =
-                CreateFileW(FileSystemPath(temporaryPath).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
-                            FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(),
+                                              GENERIC_WRITE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE,
+                                              FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
