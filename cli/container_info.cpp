@@ -25,18 +25,30 @@ std::string FormatVersionText(std::uint32_t version) {
     return Hex32(version) + " (not known here: no stored lengths)";
 }
 
-// In double quotes; '"' and '\' escaped, control bytes as \xNN.
+// True for U+0080 to U+009F, the C1 controls, written in UTF-8 at `at`.
+bool IsC1Control(const std::string& text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]) == 0xC2 && at + 1 < text.size() &&
+           (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
+}
+
+// In double quotes; '"' and '\' escaped, control bytes as \xNN (both bytes
+// of a C1 control), so nothing stored reaches the terminal as a control.
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        const std::size_t controlBytes = byte < 0x20 || byte == 0x7F ? 1 : IsC1Control(text, i) ? 2 : 0;
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            quoted += escaped;
+        } else if (controlBytes > 0) {
+            for (std::size_t k = 0; k < controlBytes; ++k) {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[i + k]));
+                quoted += escaped;
+            }
+            i += controlBytes - 1;
         } else {
             quoted += c;
         }
@@ -69,9 +81,10 @@ std::string JsonString(const std::string& text) {
             json += text[i];
         } else if (byte == '\n') {
             json += "\\n";
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte == 0x7F || IsC1Control(text, i)) {
+            const unsigned value = byte == 0xC2 ? static_cast<unsigned char>(text[i + 1]) : byte;
             char escaped[7];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", value);
             json += escaped;
         } else {
             json.append(text, i, length);

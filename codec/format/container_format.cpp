@@ -27,7 +27,9 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength) {
 bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t c = bytes[i];
-        if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
+        if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+        // U+0080 to U+009F in UTF-8: the C1 controls, U+009B a terminal's CSI.
+        if (c == 0xC2 && i + 1 < size && bytes[i + 1] >= 0x80 && bytes[i + 1] <= 0x9F) return false;
     }
     return true;
 }

@@ -41,8 +41,9 @@ std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength);
 // stored as ".~mz"; `extension` must be at most 255 characters.
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension, const StoredKey& key);
 
-// False for an extension that could leave the target folder or name a
-// device: one holding '/', '\\', ':' or a byte below 0x20.
+// False for an extension that could leave the target folder, name a device
+// or drive a terminal: one holding '/', '\\', ':' or a control character (a
+// byte below 0x20, DEL, or U+0080 to U+009F written in UTF-8).
 bool IsSafeExtension(const std::uint8_t* bytes, std::size_t size);
 
 void PutLittleEndian(std::uint8_t* out, std::uint64_t value, std::size_t bytes);

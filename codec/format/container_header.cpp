@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "stored_text.h"
 #include "substitution_key.h"
 
 namespace morvane {
@@ -47,7 +48,10 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
     if (!readExactly(&extensionLength, 1) || !readExactly(extension, extensionLength))
         return stop(HeaderProblem::Truncated);
     header.extension.emplace(reinterpret_cast<const char*>(extension), extensionLength);
-    if (!IsSafeExtension(extension, extensionLength)) note(HeaderProblem::UnsafeExtension);
+    // Checked as stored and as the name it becomes: an older program's ANSI
+    // text may turn into a control character only once it is read.
+    if (!IsSafeExtension(extension, extensionLength) || !IsStorableExtension(StoredTextToUtf8(*header.extension)))
+        note(HeaderProblem::UnsafeExtension);
 
     StoredKey key{};
     StoredKey secondKey{};

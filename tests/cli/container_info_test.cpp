@@ -165,10 +165,10 @@ TEST(ContainerInfoFormat, OtherVersionAndOddExtension) {
     ContainerInfo info;
     info.path = "y";
     info.header.version = 0x03000000u;
-    info.header.extension = std::string("a\"\\\x01", 4);
+    info.header.extension = std::string("a\"\\\x01\x7F\xC2\x9B", 7);
     const std::string text = InfoText(info);
     EXPECT_NE(text.find("  format version:   0x03000000 (not known here: no stored lengths)\n"), std::string::npos);
-    EXPECT_NE(text.find("  stored extension: \"a\\\"\\\\\\x01\"\n"), std::string::npos);
+    EXPECT_NE(text.find("  stored extension: \"a\\\"\\\\\\x01\\x7F\\xC2\\x9B\"\n"), std::string::npos);
     EXPECT_NE(text.find("  stored lengths:   none in this version\n"), std::string::npos);
 }
 
@@ -183,7 +183,7 @@ TEST(ContainerInfoFormat, JsonEscapesAndNulls) {
     ContainerInfo odd;
     odd.path = "bad\xFF\"\n";
     odd.header.problem = HeaderProblem::UnsafeExtension;
-    odd.header.extension = std::string("/\x1F\xE9", 3);
+    odd.header.extension = std::string("/\x1F\xE9\xC2\x9B", 5);
     odd.verdict = "The encoded file \"bad\" is damaged.";
     EXPECT_EQ(InfoJson({sound, odd}),
               "[\n"
@@ -193,8 +193,8 @@ TEST(ContainerInfoFormat, JsonEscapesAndNulls) {
               "\"stored_lengths\": [1048676, 1048676], \"key_is_permutation\": true, \"key_copies_agree\": true},\n"
               "  {\"path\": \"bad\\ufffd\\\"\\n\", \"sound\": false, \"verdict\": \"The encoded file \\\"bad\\\" is "
               "damaged.\", \"problem\": \"the stored extension holds a separator, ':' or a control character\", "
-              "\"format_version\": null, \"format_version_field\": null, \"stored_extension\": \"/\\u001f\\ufffd\", "
-              "\"stored_extension_hex\": \"2f1fe9\", \"container_length\": null, \"payload_length\": null, "
+              "\"format_version\": null, \"format_version_field\": null, \"stored_extension\": \"/\\u001f\\ufffd\\u009b\", "
+              "\"stored_extension_hex\": \"2f1fe9c29b\", \"container_length\": null, \"payload_length\": null, "
               "\"stored_lengths\": null, \"key_is_permutation\": null, \"key_copies_agree\": null}\n"
               "]\n");
     EXPECT_EQ(InfoJson({}), "[\n]\n");

@@ -29,6 +29,8 @@ TEST(ContainerFormat, StorableExtensions) {
         {"", true},          {".pdf", true},     {".tar.gz", true},  {". spaced", true},
         {".\xC3\xA9", true}, {".10:30", false},  {".a/b", false},    {".a\\b", false},
         {".a\tb", false},    {".a\nb", false},   {std::string(".a\0b", 4), false}, {".\x1f", false},
+        {".a\x7f", false},   {".\xC2\x80", false}, {".\xC2\x9B[2J", false}, {".\xC2\x9F", false},
+        {".\xC2\xA0", true},  // U+00A0, the first character after the C1 controls
     };
     for (const auto& c : cases) EXPECT_EQ(IsStorableExtension(c.extension), c.storable) << c.extension;
 }

@@ -94,6 +94,9 @@ TEST(ContainerHeader, FirstProblemOfEachDamage) {
         {"extension with \\", changed(29, '\\'), HeaderProblem::UnsafeExtension},
         {"extension with :", changed(29, ':'), HeaderProblem::UnsafeExtension},
         {"extension with a control byte", changed(29, 0x1F), HeaderProblem::UnsafeExtension},
+        {"extension with DEL", changed(29, 0x7F), HeaderProblem::UnsafeExtension},
+        {"extension with a C1 control", [&] { Bytes b = changed(28, 0xC2); b[29] = 0x9B; return b; }(),
+         HeaderProblem::UnsafeExtension},
         {"unsafe extension before a bad key", [&] { Bytes b = changed(29, '/'); b[keyAt] = b[keyAt + 1]; return b; }(),
          HeaderProblem::UnsafeExtension},
     };

@@ -140,7 +140,8 @@ TEST_F(EncodeJob, SourceEndingInsideTheProbeIsUnreadable) {
 // Names legal here whose extension the decoder would refuse: no container
 // is written that cannot be decoded.
 TEST_F(EncodeJob, ExtensionTheDecoderWouldRefuseIsRefusedFirst) {
-    const std::string names[] = {"log.10:30", "log.a\\b", "log.a\tb", "log.a\nb", "log.\x7f\x01"};
+    const std::string names[] = {"log.10:30", "log.a\\b", "log.a\tb", "log.a\nb", "log.\x7f\x01", "log.a\x7f",
+                                 "log.\xC2\x9B" "31m"};
     for (const std::string& name : names) {
         const std::string source = MakeSource(name, kMiB);
         RecordingJobHost jobHost;
