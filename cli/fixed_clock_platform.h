@@ -2,7 +2,7 @@
 // forwarded except CurrentTime, which seeds the key.
 #pragma once
 
-#include <ctime>
+#include <cstdint>
 
 #include "platform.h"
 
@@ -10,12 +10,12 @@ namespace morvane::cli {
 
 class FixedClockPlatform final : public PlatformWrapper {
 public:
-    FixedClockPlatform(Platform& inner, std::time_t seconds) : PlatformWrapper(inner), m_seconds(seconds) {}
+    FixedClockPlatform(Platform& inner, std::int64_t seconds) : PlatformWrapper(inner), m_seconds(seconds) {}
 
-    std::time_t CurrentTime() override { return m_seconds; }
+    std::int64_t CurrentTime() override { return m_seconds; }
 
 private:
-    std::time_t m_seconds;
+    std::int64_t m_seconds;
 };
 
 }  // namespace morvane::cli

@@ -2,14 +2,14 @@
 // build or a test can be reproduced byte for byte.
 #pragma once
 
-#include <ctime>
+#include <cstdint>
 #include <optional>
 
 namespace morvane::cli {
 
 struct EpochSetting {
     bool valid = true;
-    std::optional<std::time_t> seconds;  // empty: use the clock
+    std::optional<std::int64_t> seconds;  // empty: use the clock
 };
 
 // Reads the variable's value (null when it is not set). An empty value

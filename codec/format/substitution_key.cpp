@@ -2,10 +2,11 @@
 
 namespace morvane {
 
-void MakeRandomPermutation(std::int32_t* table, int count, std::time_t seconds) {
+void MakeRandomPermutation(std::int32_t* table, int count, std::int64_t seconds) {
     const auto entries = static_cast<std::int16_t>(static_cast<std::uint16_t>(count));
     if (table == nullptr || entries <= 0) return;
 
+    // The generator takes the second's low 32 bits, as it always has.
     CrtRandom random(static_cast<std::uint32_t>(seconds));
     for (int i = 0; i < entries; ++i) table[i] = -1;
     // Each value in turn goes to a still-empty slot; draws are used raw and

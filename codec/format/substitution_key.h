@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 
 #include "container_format.h"
 
@@ -27,7 +26,7 @@ private:
 // Deals the values 0..count-1 into table[0..count-1], each once. `count` is
 // taken by its low 16 bits as a signed number; a null table or a count of 0
 // or less leaves everything untouched. Seeded with `seconds`.
-void MakeRandomPermutation(std::int32_t* table, int count, std::time_t seconds);
+void MakeRandomPermutation(std::int32_t* table, int count, std::int64_t seconds);
 
 // The stored form of a key table: the low byte of each entry.
 StoredKey StoreKey(const std::int32_t (&table)[kKeySize]);

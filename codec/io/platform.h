@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -171,8 +170,10 @@ public:
     virtual bool IsSeparator(char c) const = 0;
     // The separator appended to a folder that does not end in one.
     virtual char PreferredSeparator() const = 0;
-    // Calendar time in whole seconds; seeds the substitution key.
-    virtual std::time_t CurrentTime() = 0;
+    // Calendar time in whole seconds since 1970, 64 bits wide whatever the
+    // runtime's time_t (32 bits in the 32-bit Windows runtime, which fails
+    // from 2038); seeds the substitution key.
+    virtual std::int64_t CurrentTime() = 0;
 };
 
 // The real platform of this build.
@@ -194,7 +195,7 @@ public:
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override { return m_target.FreeSpace(folder); }
     bool IsSeparator(char c) const override { return m_target.IsSeparator(c); }
     char PreferredSeparator() const override { return m_target.PreferredSeparator(); }
-    std::time_t CurrentTime() override { return m_target.CurrentTime(); }
+    std::int64_t CurrentTime() override { return m_target.CurrentTime(); }
 
 private:
     Platform& m_target;

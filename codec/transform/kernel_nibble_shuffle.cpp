@@ -10,8 +10,12 @@
 
 namespace morvane::kernels {
 
-__attribute__((target("ssse3"))) void ApplySsse3(const KernelTables& tables, const std::uint8_t* input,
-                                                 std::uint8_t* output, std::size_t size) {
+// The legacy SSE encoding faults on an unaligned memory operand, a spilled
+// vector included, and the 32-bit Windows stack is only 4-byte aligned: the
+// kernel aligns its own frame rather than trust its caller's.
+__attribute__((target("ssse3"), force_align_arg_pointer)) void ApplySsse3(const KernelTables& tables,
+                                                                          const std::uint8_t* input,
+                                                                          std::uint8_t* output, std::size_t size) {
     const auto* rows = reinterpret_cast<const __m128i*>(tables.table.data());
     const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     const __m128i bias = _mm_set1_epi8(0x70);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -618,6 +619,15 @@ TEST_F(PlatformTest, SourceIsSharedForReadingOnly) {
     EXPECT_FALSE(writer.is_open());
 }
 #endif
+
+// The key's second comes from the system as 64 bits: a 32-bit runtime time()
+// gives -1 from 2038, and every key would then be the same.
+TEST(SystemClock, CurrentTimeIsTheCalendarSecond) {
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    EXPECT_LE(std::abs(SystemPlatform().CurrentTime() - static_cast<std::int64_t>(now)), 60);
+}
 
 }  // namespace
 }  // namespace morvane

@@ -9,9 +9,9 @@
 namespace morvane {
 namespace {
 
-constexpr std::time_t kSomeSecond = 1700000000;
+constexpr std::int64_t kSomeSecond = 1700000000;
 
-std::array<std::int32_t, kKeySize> KeyTableFor(std::time_t seconds) {
+std::array<std::int32_t, kKeySize> KeyTableFor(std::int64_t seconds) {
     std::array<std::int32_t, kKeySize> table{};
     MakeRandomPermutation(table.data(), static_cast<int>(kKeySize), seconds);
     return table;

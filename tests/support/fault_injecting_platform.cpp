@@ -245,7 +245,7 @@ std::optional<std::uint64_t> FaultInjectingPlatform::FreeSpace(const std::string
     return Target().FreeSpace(folder);
 }
 
-std::time_t FaultInjectingPlatform::CurrentTime() {
+std::int64_t FaultInjectingPlatform::CurrentTime() {
     return faults.currentTime ? *faults.currentTime : Target().CurrentTime();
 }
 

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <set>
 #include <string>
@@ -56,7 +55,7 @@ struct InjectedFaults {
     bool refuseCreation = false;
     bool freeSpaceFails = false;
     std::optional<std::uint64_t> freeSpace;
-    std::optional<std::time_t> currentTime;
+    std::optional<std::int64_t> currentTime;
     // What Length of the source returns.
     std::optional<std::int64_t> sourceLength;
     // File names (last path component) that ProbeName reports as free although
@@ -98,7 +97,7 @@ public:
     bool ProbeName(const std::string& path) override;
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override;
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
-    std::time_t CurrentTime() override;
+    std::int64_t CurrentTime() override;
 
     // The last component of a path.
     std::string NameOf(const std::string& path) const;

@@ -40,7 +40,7 @@ public:
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
     bool IsSeparator(char c) const override { return c == '/'; }
     char PreferredSeparator() const override { return '/'; }
-    std::time_t CurrentTime() override { return 1700000000; }
+    std::int64_t CurrentTime() override { return 1700000000; }
 
 private:
     friend class MemoryOutput;

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "buffered_file.h"
 #include "platform_posix.h"
@@ -286,8 +287,8 @@ public:
     char PreferredSeparator() const override {
         return '/';
     }
-    std::time_t CurrentTime() override {
-        return std::time(nullptr);
+    std::int64_t CurrentTime() override {
+        return static_cast<std::int64_t>(std::time(nullptr));
     }
 
 private:

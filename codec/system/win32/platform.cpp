@@ -342,7 +342,16 @@ public:
 
     bool IsSeparator(char c) const override { return IsWin32Separator(c); }
     char PreferredSeparator() const override { return '\\'; }
-    std::time_t CurrentTime() override { return std::time(nullptr); }
+    std::int64_t CurrentTime() override {
+        // From the system, not the runtime's time(), which has 32 bits in the
+        // 32-bit program. FILETIME counts 100 ns from 1601.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const std::int64_t ticks =
+            static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+        constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000;
+        return (ticks - kTicksFrom1601To1970) / 10000000;
+    }
 };
 
 }  // namespace
