@@ -2,14 +2,18 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <string_view>
 
 #include "platform.h"
 #include "utf8.h"
 
 namespace morvane {
 
-PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool withDrive) {
-    constexpr std::size_t kPartLimit = 255;
+PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool withDrive, NameUnit unit) {
+    const auto part = [&](std::size_t from, std::size_t to) {
+        const std::string_view text = std::string_view(path).substr(from, to - from);
+        return std::string(text.substr(0, NameCutBefore(text, kNameLimit, unit)));
+    };
     PathParts parts;
     std::size_t start = 0;
     if (withDrive && path.size() >= 2 && path[1] == ':') {
@@ -19,12 +23,15 @@ PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool w
     std::size_t nameStart = start;
     for (std::size_t i = start; i < path.size(); ++i)
         if (isSeparator(path[i])) nameStart = i + 1;
-    parts.folder = path.substr(start, nameStart - start).substr(0, kPartLimit);
+    parts.folder = part(start, nameStart);
 
     const std::size_t dot = path.rfind('.');
     const std::size_t nameEnd = (dot != std::string::npos && dot >= nameStart) ? dot : path.size();
-    parts.baseName = path.substr(nameStart, nameEnd - nameStart).substr(0, kPartLimit);
-    parts.extension = path.substr(nameEnd).substr(0, kPartLimit);
+    parts.baseName = part(nameStart, nameEnd);
+    // Within 255 bytes, which is within 255 UTF-16 units too: a container
+    // stores the extension's length in one byte.
+    parts.extension = part(nameEnd, path.size());
+    parts.extension.resize(Utf8CutBefore(parts.extension, kNameLimit));
     return parts;
 }
 
@@ -40,11 +47,9 @@ std::string UniqueTag() {
     return tag;
 }
 
-std::string TemporaryOutputName(const std::string& name, const std::string& unique) {
-    constexpr std::size_t kNameLimit = 255;
+std::string TemporaryOutputName(const std::string& name, const std::string& unique, NameUnit unit) {
     const std::string suffix = "." + unique + ".~mq-part";
-    // A multi-byte character is kept whole or left out.
-    return "." + name.substr(0, Utf8CutBefore(name, kNameLimit - 1 - suffix.size())) + suffix;
+    return "." + name.substr(0, NameCutBefore(name, kNameLimit - 1 - NameLength(suffix, unit), unit)) + suffix;
 }
 
 }  // namespace morvane

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "name_length.h"
+
 namespace morvane {
 
 // Raised by Read, Write, Rewind and Close. The text names the file and the
@@ -162,8 +164,11 @@ public:
     // Creates the temporary output for a file to be published as `path`,
     // in its folder, with at most `permissions` (POSIX bits) where given.
     virtual CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) = 0;
-    // Splits a path on this platform's separators.
+    // Splits a path on this platform's separators; each part keeps at most
+    // kNameLimit of NameLengthUnit().
     virtual PathParts SplitPath(const std::string& path) = 0;
+    // How this system's file systems count a name's length.
+    virtual NameUnit NameLengthUnit() const = 0;
     // Bytes available to the caller on the volume holding `folder`.
     virtual std::optional<std::uint64_t> FreeSpace(const std::string& folder) = 0;
     // True for a character that separates path components here.
@@ -192,6 +197,7 @@ public:
         return m_target.CreateOutput(path, permissions);
     }
     PathParts SplitPath(const std::string& path) override { return m_target.SplitPath(path); }
+    NameUnit NameLengthUnit() const override { return m_target.NameLengthUnit(); }
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override { return m_target.FreeSpace(folder); }
     bool IsSeparator(char c) const override { return m_target.IsSeparator(c); }
     char PreferredSeparator() const override { return m_target.PreferredSeparator(); }
@@ -202,15 +208,18 @@ private:
 };
 
 // The temporary name of an output to be published as `name` (no folder):
-// ".NAME.<unique>.~mq-part", the name cut so the whole stays within 255 bytes.
-std::string TemporaryOutputName(const std::string& name, const std::string& unique);
+// ".NAME.<unique>.~mq-part", the name cut at a character so the whole stays
+// within kNameLimit of `unit`.
+std::string TemporaryOutputName(const std::string& name, const std::string& unique, NameUnit unit);
 // Six characters, different on each call and in each process, for the
 // <unique> part.
 std::string UniqueTag();
 
 // Splits `path` by the runtime's rule: drive "X:" (only where the platform
 // has drives), folder up to the last separator, base name up to the last '.'
-// after it, extension from there. Each part is cut to 255 characters.
-PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool withDrive);
+// after it, extension from there. Each part is cut at a character to
+// kNameLimit as `unit` counts; the extension to 255 bytes as well, since a
+// container stores its length in one byte.
+PathParts SplitPathOn(const std::string& path, bool (*isSeparator)(char), bool withDrive, NameUnit unit);
 
 }  // namespace morvane

@@ -38,7 +38,8 @@ void ShowQuietly(JobHost& host, const std::string& text) noexcept {
 
 // The output's names in the order they are tried: "<base><ext>", then
 // "<base> (2)<ext>", "<base> (3)<ext>", ..., each one skipped while a probe
-// finds it taken.
+// finds it taken. Each is fitted to the file system's name limit before any
+// data is written, so publication never fails on a name too long.
 class OutputNames {
 public:
     OutputNames(Platform& platform, std::string prefix, std::string base, std::string extension)
@@ -51,13 +52,30 @@ public:
     std::string NextFree() {
         std::string path;
         do {
-            path = m_prefix + m_base + (m_counter > 1 ? " (" + std::to_string(m_counter) + ")" : "") + m_extension;
+            path = m_prefix + Fitted(m_counter > 1 ? " (" + std::to_string(m_counter) + ")" : "");
             ++m_counter;
         } while (m_platform.ProbeName(path));
         return path;
     }
 
 private:
+    // Enough of the base to tell the file by, kept even before the extension.
+    static constexpr std::size_t kLeastBase = 16;
+
+    // "<base><number><ext>" within the limit: the base gives way, cut at a
+    // character; the extension only where it would leave the base less than
+    // kLeastBase units.
+    std::string Fitted(const std::string& number) const {
+        const NameUnit unit = m_platform.NameLengthUnit();
+        const std::size_t room = kNameLimit - NameLength(number, unit);
+        const std::size_t leastBase = std::min(NameLength(m_base, unit), kLeastBase);
+        std::string extension = m_extension;
+        if (NameLength(extension, unit) > room - leastBase)
+            extension.resize(NameCutBefore(extension, room - leastBase, unit));
+        const std::size_t baseRoom = room - NameLength(extension, unit);
+        return m_base.substr(0, NameCutBefore(m_base, baseRoom, unit)) + number + extension;
+    }
+
     Platform& m_platform;
     std::string m_prefix, m_base, m_extension;
     int m_counter = 1;

@@ -1,12 +1,21 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace morvane {
 namespace {
 
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
+}
+
+// Bytes and UTF-16 units of the character at `text[at]`; a byte that starts
+// no well-formed sequence is one of each.
+std::pair<std::size_t, std::size_t> CharacterAt(std::string_view text, std::size_t at) {
+    const std::size_t length = Utf8SequenceLength(text, at);
+    if (length == 0) return {1, 1};
+    return {length, length == 4 ? 2 : 1};
 }
 
 }  // namespace
@@ -52,6 +61,27 @@ std::size_t Utf8CutBefore(std::string_view text, std::size_t limit) {
     std::size_t cut = std::min(limit, text.size());
     while (cut > 0 && cut < text.size() && IsContinuation(static_cast<unsigned char>(text[cut]))) --cut;
     return cut;
+}
+
+std::size_t Utf16Length(std::string_view text) {
+    std::size_t units = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [bytes, width] = CharacterAt(text, at);
+        at += bytes;
+        units += width;
+    }
+    return units;
+}
+
+std::size_t Utf16CutBefore(std::string_view text, std::size_t units) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto [bytes, width] = CharacterAt(text, at);
+        if (width > units) break;
+        units -= width;
+        at += bytes;
+    }
+    return at;
 }
 
 }  // namespace morvane

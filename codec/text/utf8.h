@@ -21,4 +21,13 @@ bool IsValidUtf8(std::string_view text);
 // keeps every character whole or leaves it out.
 std::size_t Utf8CutBefore(std::string_view text, std::size_t limit);
 
+// Length of the text in UTF-16 code units, as Windows counts a name: two for
+// a character past U+FFFF, one for any other character, and one for each
+// byte that starts no well-formed sequence (it becomes U+FFFD).
+std::size_t Utf16Length(std::string_view text);
+
+// The greatest cut such that text.substr(0, cut) holds at most `units`
+// UTF-16 code units and keeps every character whole or leaves it out.
+std::size_t Utf16CutBefore(std::string_view text, std::size_t units);
+
 }  // namespace morvane

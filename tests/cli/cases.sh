@@ -129,6 +129,25 @@ case_names_beyond_ascii() {
     cmp -s "$source" "$work/ünï/données-日本 (2).bin" || fail "name beyond ASCII: output differs"
 }
 
+# Names at the length limit: a name that would pass it is fitted, the base
+# cut between two characters, before any data is written.
+case_names_at_the_limit() {
+    repeat() { printf -- "$1%.0s" $(seq "$2"); }
+    mkdir -p "$work/lim"
+    local names=("$(repeat n 253)" "$(repeat n 251)" "$(repeat n 247)")
+    # Linux counts bytes: 127 Cyrillic letters are 254. (Wine keeps its files
+    # on a Linux file system, which Windows' count in UTF-16 units passes.)
+    [ "$separator" = / ] && names=("$(repeat Я 127)" "$(repeat Я 125)" "$(repeat Я 123)")
+    cp "$source" "$work/lim/${names[0]}"
+    expect_run 0 "$work/lim${separator}${names[1]}.~mq" "" "name at the limit" -- \
+        encode "$work/lim/${names[0]}" "$work/lim"
+    expect_run 0 "$work/lim${separator}${names[2]} (2).~mq" "" "numbered name at the limit" -- \
+        encode "$work/lim/${names[0]}" "$work/lim"
+    expect_run 0 "$work/dec${separator}${names[2]} (2).~mz" "" "numbered name decoded" -- \
+        decode "$work/lim/${names[2]} (2).~mq" "$work/dec"
+    cmp -s "$source" "$work/dec/${names[2]} (2).~mz" || fail "numbered name at the limit: output differs"
+}
+
 # Paths with runs of spaces and, for the Windows tool, a folder in the
 # system's own form ending in '\': the command line must carry each across
 # whole (Wine quotes such an argument and doubles its last backslash).

@@ -258,12 +258,12 @@ TEST_F(PlatformTest, StampsTellAFileAndItsChanges) {
 }
 
 TEST(TemporaryOutputName, HiddenRecognisableAndWithinTheNameLimit) {
-    EXPECT_EQ(TemporaryOutputName("report.~mq", "a1b2c3"), ".report.~mq.a1b2c3.~mq-part");
-    const std::string longName = TemporaryOutputName(std::string(300, 'n'), "a1b2c3");
+    EXPECT_EQ(TemporaryOutputName("report.~mq", "a1b2c3", NameUnit::Byte), ".report.~mq.a1b2c3.~mq-part");
+    const std::string longName = TemporaryOutputName(std::string(300, 'n'), "a1b2c3", NameUnit::Byte);
     EXPECT_EQ(longName.size(), 255u);
     std::string accented;
     for (int i = 0; i < 150; ++i) accented += "\xC3\xA9";
-    const std::string cut = TemporaryOutputName(accented, "a1b2c3");
+    const std::string cut = TemporaryOutputName(accented, "a1b2c3", NameUnit::Byte);
     EXPECT_LE(cut.size(), 255u);
     EXPECT_EQ((cut.size() - 1 - 16) % 2, 0u) << "whole characters only";
 }

@@ -82,5 +82,17 @@ TEST(Utf8, CutsLeaveBytesThatAreNoUtf8AsTheyAre) {
     EXPECT_EQ(Utf8CutBefore("", 5), 0u);
 }
 
+TEST(Utf8, Utf16CountsAndCutsAsWindowsCountsANameLength) {
+    // "a", U+00E9, U+8CC7, U+1F4C4 (a surrogate pair), "z": 1+1+1+2+1 units.
+    const std::string text = "a\xC3\xA9\xE8\xB3\x87\xF0\x9F\x93\x84z";
+    EXPECT_EQ(Utf16Length(text), 6u);
+    const std::size_t expected[] = {0, 1, 3, 6, 6, 10, 11, 11};  // cut for 0 to 7 units
+    for (std::size_t units = 0; units < std::size(expected); ++units)
+        EXPECT_EQ(Utf16CutBefore(text, units), expected[units]) << units << " units";
+    // A byte that is no UTF-8 counts as the one U+FFFD it becomes.
+    EXPECT_EQ(Utf16Length("ab\xE9" "c\x80"), 5u);
+    EXPECT_EQ(Utf16CutBefore("ab\xE9" "c", 3), 3u);
+}
+
 }  // namespace
 }  // namespace morvane::test

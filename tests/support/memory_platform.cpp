@@ -85,7 +85,7 @@ CreateResult MemoryPlatform::CreateOutput(const std::string&, std::optional<std:
 }
 
 PathParts MemoryPlatform::SplitPath(const std::string& path) {
-    return SplitPathOn(path, [](char c) { return c == '/'; }, false);
+    return SplitPathOn(path, [](char c) { return c == '/'; }, false, NameUnit::Byte);
 }
 
 std::optional<std::uint64_t> MemoryPlatform::FreeSpace(const std::string&) {

@@ -37,6 +37,7 @@ public:
     bool ProbeName(const std::string& path) override { return m_files.count(path) > 0; }
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override;
     PathParts SplitPath(const std::string& path) override;
+    NameUnit NameLengthUnit() const override { return NameUnit::Byte; }
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override;
     bool IsSeparator(char c) const override { return c == '/'; }
     char PreferredSeparator() const override { return '/'; }

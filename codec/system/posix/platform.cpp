@@ -252,7 +252,8 @@ public:
             fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
 #endif
         for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-            temporaryPath = (slash == std::string::npos ? "" : folder) + TemporaryOutputName(name, UniqueTag());
+            temporaryPath =
+                (slash == std::string::npos ? "" : folder) + TemporaryOutputName(name, UniqueTag(), NameUnit::Byte);
             fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (fd < 0 && errno != EEXIST) break;
         }
@@ -272,7 +273,10 @@ public:
     }
 
     PathParts SplitPath(const std::string& path) override {
-        return SplitPathOn(path, IsPosixSeparator, false);
+        return SplitPathOn(path, IsPosixSeparator, false, NameUnit::Byte);
+    }
+    NameUnit NameLengthUnit() const override {
+        return NameUnit::Byte;
     }
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {

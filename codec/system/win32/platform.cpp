@@ -307,7 +307,7 @@ public:
         const std::string folder = path.substr(0, nameStart);
         const std::string name = path.substr(nameStart);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag());
+            const std::string temporaryPath = folder + TemporaryOutputName(name, UniqueTag(), NameUnit::Utf16);
             const HANDLE handle = CreateFileW(FileSystemPath(temporaryPath).c_str(),
                                               GENERIC_WRITE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE,
                                               FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
@@ -331,7 +331,11 @@ public:
         return {CreateStatus::Failed, nullptr};
     }
 
-    PathParts SplitPath(const std::string& path) override { return SplitPathOn(path, IsWin32Separator, true); }
+    PathParts SplitPath(const std::string& path) override {
+        return SplitPathOn(path, IsWin32Separator, true, NameUnit::Utf16);
+    }
+    // NTFS, ReFS, FAT and exFAT all count a name in UTF-16 code units.
+    NameUnit NameLengthUnit() const override { return NameUnit::Utf16; }
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
         ULARGE_INTEGER availableToCaller{};
