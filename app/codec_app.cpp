@@ -13,7 +13,9 @@ CCodecApp::CCodecApp() : CWinApp(nullptr) {}
 BOOL CCodecApp::InitInstance() {
     // MORVANE_KERNEL forces a transform kernel, as for the command-line tool.
     morvane::UseKernel(morvane::ChooseKernel(std::getenv("MORVANE_KERNEL")));
-    Enable3dControls();
+    RegisterCommonControls();
+    // Held until the dialog has closed: the installer waits for that.
+    const CRunningMark running;
     CCodecDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

@@ -47,6 +47,10 @@
 #define IDS_PROGRESS_LABEL_DECODE 32780
 #define IDS_ACTION_ENCODE 32781
 #define IDS_ACTION_DECODE 32782
+// The Close button's two texts and the run-time File menu item.
+#define IDS_CLOSE 32784
+#define IDS_STOP 32785
+#define IDS_SHOW_IN_FOLDER 32786
 
 // The standard edit and help commands.
 #define ID_EDIT_COPY 0xE122

@@ -22,9 +22,6 @@ constexpr DWORD kEndSessionCleanUpMilliseconds = 4000;
 // Disabled while a job transforms data; the Close button becomes Stop.
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER, IDC_BROWSE_FOLDER, IDOK};
 
-constexpr char kCloseText[] = "Close";
-constexpr char kStopText[] = "Stop";
-constexpr char kShowInFolderText[] = "Show in Folder";
 // What a job's message says when its partial output stayed behind.
 constexpr char kLeftoverMark[] = "Unable to remove file ";
 
@@ -56,12 +53,12 @@ std::string FileNameOf(const std::string& path) {
 }
 
 // Sets a control's text, and its enabling, with its repainting held off:
-// a button repaints itself at once when it is enabled or disabled, which
-// under Wine took 1 to 2 ms a control while the job waited. It repaints
-// later with the rest of the dialog.
-void UpdateQuietly(HWND control, bool enable, const char* text = nullptr) {
+// a button repaints itself at once when it is enabled or disabled, so each
+// would paint on its own; held off, it repaints later with the rest of the
+// dialog, in one pass.
+void UpdateQuietly(HWND control, bool enable, UINT textId = 0) {
     ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    if (text != nullptr) SetWindowTextString(control, text);
+    if (textId != 0) SetWindowTextString(control, LoadResourceString(textId));
     ::EnableWindow(control, enable);
     ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(control, nullptr, TRUE);
@@ -130,7 +127,7 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_WM_ENDSESSION()
     ON_WM_DROPFILES()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
-    ON_MESSAGE(WM_TIMER, OnTimerTick)
+    ON_MESSAGE(WM_TIMER, OnJobTimer)
     ON_MESSAGE(WM_SIZE, OnSizeMessage)
     ON_MESSAGE(WM_NOTIFY, OnNotifyMessage)
     ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
@@ -240,7 +237,7 @@ void CCodecDlg::AddShowInFolderItem() {
     for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
         if (::GetMenuItemID(file, i) != ID_FILE_EXIT) continue;
         ::InsertMenuW(file, i, MF_BYPOSITION | MF_STRING, ID_FILE_SHOW_IN_FOLDER,
-                      morvane::WidenUtf8(kShowInFolderText).c_str());
+                      morvane::WidenUtf8(LoadResourceString(IDS_SHOW_IN_FOLDER)).c_str());
         ::InsertMenuW(file, i + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         return;
     }
@@ -387,7 +384,7 @@ LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CCodecDlg::OnTimerTick(WPARAM wParam, LPARAM) {
+LRESULT CCodecDlg::OnJobTimer(WPARAM wParam, LPARAM) {
     if (wParam != kJobProgressTimer) return 0;
     CJobRelay::ShowLatestProgress(m_pJobRelay.get(), *this);
     // The speed and time left move on while the position stands still.
@@ -441,13 +438,12 @@ void CCodecDlg::EnableJobControls(bool enable) {
     }
     // Enabled either way: Close, or Stop while the job transforms data.
     const HWND close = GetDlgItem(IDCANCEL);
-    if (close != nullptr) UpdateQuietly(close, true, enable ? kCloseText : kStopText);
+    if (close != nullptr) UpdateQuietly(close, true, enable ? IDS_CLOSE : IDS_STOP);
     // The focus leaves the control just disabled for Stop, so Space, Enter
     // and Escape reach the dialog: Windows leaves no control with the focus
     // (keys then come as system keys), Wine the disabled one (which drops
-    // them). A plain SetFocus: moving the default button too (WM_NEXTDLGCTL)
-    // repainted two buttons at once and kept the dialog's thread some 50 ms
-    // under Wine; the end of the job puts both back.
+    // them). A plain SetFocus leaves the default button where it is, so
+    // only one button repaints; the end of the job puts the focus back.
     if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close) ::SetFocus(close);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));

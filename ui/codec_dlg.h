@@ -77,7 +77,7 @@ protected:
     void OnDestroy();
     void OnEndSession(BOOL bEnding);
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTimerTick(WPARAM wParam, LPARAM lParam);
+    LRESULT OnJobTimer(WPARAM wParam, LPARAM lParam);
 
     // The pickers beside the two path fields (path_selection.cpp).
     void OnBrowseSource();
@@ -171,7 +171,7 @@ private:
     };
     std::vector<ControlPlace> m_creationPlaces;
     LOGFONTW m_creationFont{};
-    HFONT m_hScaledFont = nullptr;        // owned; null at the creation DPI
+    HFONT m_hScaledFont = nullptr;        // owned; null until the first DPI change
     HICON m_hBrowseSourceIcon = nullptr;  // owned
     HICON m_hBrowseFolderIcon = nullptr;  // owned
 

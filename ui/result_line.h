@@ -41,8 +41,8 @@ std::string DropIgnored(std::size_t others);
 }  // namespace result_text
 
 // The status bar. Its whole text is kept; what shows is fitted to its
-// width, a path shortened in its middle so the file name stays, and the
-// whole text is its tooltip.
+// width, a path shortened in its middle so the file name stays (Show in
+// Folder opens the whole path).
 class CResultLine {
 public:
     CResultLine() = default;

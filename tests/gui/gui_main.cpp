@@ -5,7 +5,7 @@
 #include "win/app.h"
 
 int main(int argc, char** argv) {
-    CWinApp().Enable3dControls();
+    CWinApp().RegisterCommonControls();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

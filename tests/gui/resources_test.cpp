@@ -169,6 +169,9 @@ TEST_F(ResourcesTest, StringTable) {
         {IDS_PROGRESS_LABEL_DECODE, "Decoding progress:"},
         {IDS_ACTION_ENCODE, "Encode"},
         {IDS_ACTION_DECODE, "Decode"},
+        {IDS_CLOSE, "Close"},
+        {IDS_STOP, "Stop"},
+        {IDS_SHOW_IN_FOLDER, "Show in Folder"},
     };
     for (const auto& [id, text] : expected) {
         char buffer[128] = {};

@@ -37,7 +37,7 @@ int CWinApp::ExitInstance() {
     return 0;
 }
 
-void CWinApp::Enable3dControls() {
+void CWinApp::RegisterCommonControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
 }

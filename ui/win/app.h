@@ -22,7 +22,7 @@ public:
     virtual int ExitInstance();
 
     // Registers the common controls; the system draws them in 3-D itself.
-    void Enable3dControls();
+    void RegisterCommonControls();
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;

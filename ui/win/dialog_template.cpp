@@ -33,7 +33,7 @@ struct Item {
 
 // A template taken apart; the strings and the creation data stay where they
 // are and are copied as they are.
-struct Layout {
+struct ParsedTemplate {
     bool ex = false;
     Styles styles;
     Box box;
@@ -83,7 +83,7 @@ public:
         return text;
     }
     // A size word and as many bytes after it.
-    Range Data() {
+    Range CreationData() {
         const std::size_t begin = m_at;
         const WORD bytes = Read<WORD>();
         if (ok && m_size - m_at < bytes) ok = false;
@@ -116,7 +116,7 @@ private:
     std::size_t m_at = 0;
 };
 
-bool Parse(const BYTE* data, std::size_t size, Layout& layout) {
+bool Parse(const BYTE* data, std::size_t size, ParsedTemplate& layout) {
     Reader in(data, size);
     if (size >= 4 && data[2] == 0xFF && data[3] == 0xFF) {  // DLGTEMPLATEEX: version 1, signature 0xFFFF
         layout.ex = true;
@@ -148,7 +148,7 @@ bool Parse(const BYTE* data, std::size_t size, Layout& layout) {
         item.id = layout.ex ? in.Read<DWORD>() : in.Read<WORD>();
         item.windowClass = in.NameOrOrdinal();
         item.title = in.NameOrOrdinal();
-        item.data = in.Data();
+        item.data = in.CreationData();
         layout.items.push_back(item);
     }
     layout.end = in.At();
@@ -184,7 +184,7 @@ private:
 };
 
 // The DLGTEMPLATEEX of `layout`, whose strings and data are in `source`.
-std::vector<BYTE> WriteEx(const Layout& layout, const BYTE* source) {
+std::vector<BYTE> WriteEx(const ParsedTemplate& layout, const BYTE* source) {
     Writer w(source);
     w.Put(WORD{1});
     w.Put(kExSignature);
@@ -234,7 +234,7 @@ CDialogTemplate::CDialogTemplate(const void* pTemplate, std::size_t size) {
 }
 
 void CDialogTemplate::Assign(const BYTE* data, std::size_t size) {
-    Layout layout;
+    ParsedTemplate layout;
     if (data == nullptr || !Parse(data, size, layout)) {
         m_words.clear();
         m_size = 0;
@@ -262,18 +262,18 @@ std::vector<BYTE> CDialogTemplate::Bytes() const {
 }
 
 bool CDialogTemplate::IsDialogEx() const {
-    Layout layout;
+    ParsedTemplate layout;
     return !IsEmpty() && Parse(reinterpret_cast<const BYTE*>(m_words.data()), m_size, layout) && layout.ex;
 }
 
 DWORD CDialogTemplate::Style() const {
-    Layout layout;
+    ParsedTemplate layout;
     if (IsEmpty() || !Parse(reinterpret_cast<const BYTE*>(m_words.data()), m_size, layout)) return 0;
     return layout.styles.style;
 }
 
 bool CDialogTemplate::GetFont(std::wstring& face, WORD& points) const {
-    Layout layout;
+    ParsedTemplate layout;
     if (IsEmpty() || !Parse(reinterpret_cast<const BYTE*>(m_words.data()), m_size, layout) || !layout.hasFont)
         return false;
     face = layout.face;
@@ -283,7 +283,7 @@ bool CDialogTemplate::GetFont(std::wstring& face, WORD& points) const {
 
 bool CDialogTemplate::SetShellFont(const wchar_t* face, WORD points) {
     const auto* source = reinterpret_cast<const BYTE*>(m_words.data());
-    Layout layout;
+    ParsedTemplate layout;
     if (IsEmpty() || !Parse(source, m_size, layout)) return false;
     if (!layout.ex || !layout.hasFont) {
         // What the dialog manager gives a DLGTEMPLATE's font.

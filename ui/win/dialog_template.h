@@ -10,6 +10,11 @@
 // the system links to fonts of other scripts. The dialog units follow the
 // font, so the layout keeps its proportions. The dialog's font is the one
 // the dialog manager made from the copy (WM_GETFONT on the dialog).
+//
+// Why patch at load rather than write the shell font into the resource
+// script: the templates are kept exactly as they were written, their face
+// included, as the tests of the resources check; what changes is only what
+// the dialog manager is given.
 #pragma once
 
 #include <windows.h>
