@@ -15,10 +15,6 @@ namespace {
 // The last keyboard message an accelerator table is offered.
 constexpr UINT kLastKeyMessage = 0x0108;
 
-// How long the end of the session waits for a stopped job to clean up; the
-// system allows a few seconds before it ends the process regardless.
-constexpr DWORD kEndSessionCleanUpMilliseconds = 4000;
-
 // Disabled while a job transforms data; the Close button becomes Stop.
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER, IDC_BROWSE_FOLDER, IDOK};
 
@@ -264,9 +260,15 @@ void CCodecDlg::SetMode(UINT nID) {
 }
 
 void CCodecDlg::OnOK() {
-    // One job at a time: a press while a worker lives, even one still in
-    // its checks with the button enabled, starts nothing.
-    if (IsWorkerAlive()) return;
+    // One job at a time: a press while a job is under way, even one still in
+    // its checks with the button enabled, starts nothing. A job that has
+    // handed the dialog back (no longer busy) has only its worker's return
+    // left: a press then is kept, and starts the next job once it is over.
+    if (IsWorkerAlive()) {
+        if (!m_bBusy) m_bPressPending = true;
+        return;
+    }
+    m_bPressPending = false;
     UpdateData(true);
     m_strSourcePath = UnquotedPath(m_strSourcePath);
     m_strTargetFolder = UnquotedPath(m_strTargetFolder);
@@ -295,9 +297,11 @@ void CCodecDlg::OnOK() {
     m_bJobLeftOutput = false;
     m_bStopRequested = false;
     m_resultLine.SetText(result_text::Starting(m_bJobEncodes, m_strJobFileName));
-    m_bBusy = FALSE;
+    // Busy from the press on, before the job's own SetBusy(true) arrives, so
+    // that no command that must wait for the job is offered meanwhile.
+    m_bBusy = TRUE;
     m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
-                                   std::move(request));
+                                   std::move(request), m_onWorkerReturned);
 }
 
 // The Close button and Escape: while a job transforms data they stop it;
@@ -371,7 +375,7 @@ void CCodecDlg::OnDestroy() {
 void CCodecDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding || !IsWorkerAlive()) return;
     m_pJobRelay->Detach();
-    if (!m_pJobRelay->WaitUntilFinished(kEndSessionCleanUpMilliseconds)) return;
+    if (!m_pJobRelay->WaitUntilFinished(m_nEndSessionWaitMs)) return;
     // Should the process live on after all, the dialog is usable again, and
     // says the job was stopped.
     m_bStopRequested = true;
@@ -381,6 +385,7 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
 
 LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
     CJobRelay::RunCalls(m_pJobRelay.get(), *this);
+    if (m_bPressPending && !IsWorkerAlive()) OnOK();
     return 0;
 }
 

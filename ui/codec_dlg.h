@@ -131,6 +131,13 @@ protected:
     // Shows a file selected in its folder; null: the shell (Explorer). Tests
     // record the call through it.
     std::function<void(const std::string& path)> m_showInFolder;
+    // Run by each job's worker once its job has returned, before the dialog
+    // learns of it; null: nothing. Tests hold a worker there.
+    std::function<void()> m_onWorkerReturned;
+    // How long the end of the session waits for a stopped job to clean up;
+    // the system allows a few seconds before it ends the process regardless.
+    // Tests wait on the job itself.
+    DWORD m_nEndSessionWaitMs = 4000;
 
 private:
     // The two "..." buttons' icons at the size for the window's DPI.
@@ -187,6 +194,9 @@ private:
     bool m_bJobFailed = false;       // it showed a message
     bool m_bJobLeftOutput = false;   // ... saying a partial output stayed
     bool m_bStopRequested = false;
+    // The action button was pressed while the latest job's worker, the job
+    // done, was returning: the next job starts once it has.
+    bool m_bPressPending = false;
     // The control that had the focus when the job disabled the controls.
     HWND m_hFocusBeforeJob = nullptr;
     bool m_bJobControlsDisabled = false;

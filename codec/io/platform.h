@@ -12,6 +12,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "name_length.h"
@@ -205,6 +206,52 @@ public:
 
 private:
     Platform& m_target;
+};
+
+// Forwards every method of a file to the file it owns, so a test's file
+// that changes one call overrides only that call and misses none.
+class FileWrapper : public File {
+public:
+    explicit FileWrapper(std::unique_ptr<File> target) : m_target(std::move(target)) {}
+    File& Target() const { return *m_target; }
+
+    std::size_t Read(void* buffer, std::size_t size) override { return m_target->Read(buffer, size); }
+    void Write(const void* data, std::size_t size) override { m_target->Write(data, size); }
+    void Rewind() override { m_target->Rewind(); }
+    void Close() override { m_target->Close(); }
+    std::int64_t Length() override { return m_target->Length(); }
+    std::optional<std::uint32_t> Permissions() override { return m_target->Permissions(); }
+    std::optional<FileStamp> Stamp() override { return m_target->Stamp(); }
+    std::span<const std::uint8_t> ReadSpan(std::size_t size) override { return m_target->ReadSpan(size); }
+    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_target->WriteSpan(size); }
+    void CommitWrite(std::size_t count) override { m_target->CommitWrite(count); }
+
+private:
+    std::unique_ptr<File> m_target;
+};
+
+// The same for an output: every method, Publish and Discard included.
+class OutputFileWrapper : public OutputFile {
+public:
+    explicit OutputFileWrapper(std::unique_ptr<OutputFile> target) : m_target(std::move(target)) {}
+    OutputFile& Target() const { return *m_target; }
+
+    std::size_t Read(void* buffer, std::size_t size) override { return m_target->Read(buffer, size); }
+    void Write(const void* data, std::size_t size) override { m_target->Write(data, size); }
+    void Rewind() override { m_target->Rewind(); }
+    void Close() override { m_target->Close(); }
+    std::int64_t Length() override { return m_target->Length(); }
+    std::optional<std::uint32_t> Permissions() override { return m_target->Permissions(); }
+    std::optional<FileStamp> Stamp() override { return m_target->Stamp(); }
+    std::span<const std::uint8_t> ReadSpan(std::size_t size) override { return m_target->ReadSpan(size); }
+    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_target->WriteSpan(size); }
+    void CommitWrite(std::size_t count) override { m_target->CommitWrite(count); }
+    PublishStatus Publish(const std::string& path) override { return m_target->Publish(path); }
+    std::string TemporaryNotRemoved() const override { return m_target->TemporaryNotRemoved(); }
+    DiscardResult Discard() noexcept override { return m_target->Discard(); }
+
+private:
+    std::unique_ptr<OutputFile> m_target;
 };
 
 // The temporary name of an output to be published as `name` (no folder):

@@ -590,13 +590,25 @@ TEST_F(PlatformTest, OutputTakesTheSourcesPermissions) {
 #endif
 
 #ifdef _WIN32
-// The temporary is marked for deletion while it is written, so a killed
-// process leaves nothing: nobody can open it meanwhile.
-TEST_F(PlatformTest, TemporaryIsMarkedForDeletionWhileWritten) {
+// The attributes the folder lists for `name`.
+DWORD ListedAttributes(const std::string& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(test::FsPath(path).wstring().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return INVALID_FILE_ATTRIBUTES;
+    FindClose(search);
+    return found.dwFileAttributes;
+}
+
+// The temporary is hidden and marked for deletion while it is written, so a
+// process killed meanwhile leaves nothing: nobody can open it. The output
+// shows once named (attributes are the file's, whatever its name).
+TEST_F(PlatformTest, TemporaryIsHiddenAndMarkedForDeletionWhileWritten) {
     CreateResult created = m_platform.CreateOutput(PathOf("out.bin"), std::nullopt);
     ASSERT_EQ(created.status, CreateStatus::Created);
     created.file->Write("abc", 3);
+    ASSERT_EQ(Names().size(), 1u);
     for (const std::string& name : Names()) {
+        EXPECT_TRUE(ListedAttributes(PathOf(name)) & FILE_ATTRIBUTE_HIDDEN) << name;
         const HANDLE handle = CreateFileA(PathOf(name).c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -605,6 +617,7 @@ TEST_F(PlatformTest, TemporaryIsMarkedForDeletionWhileWritten) {
     }
     ASSERT_EQ(created.file->Publish(PathOf("out.bin")), PublishStatus::Published);
     EXPECT_EQ(Names(), std::vector<std::string>{"out.bin"}) << "unmarked once published";
+    EXPECT_FALSE(ListedAttributes(PathOf("out.bin")) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(Content("out.bin"), "abc");
 }
 
