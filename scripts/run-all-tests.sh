@@ -8,11 +8,8 @@
 # a display, usually the virtual one ./test starts, with the builds' prefixes
 # made. Every suite runs; the exit status is non-zero when any failed.
 #
-# A test that fails is run once more on its own, with its output: a test
-# driving a real window under Wine on a loaded machine now and then loses
-# a race with the display. It counts as failed only when it fails again,
-# and either way its name is repeated at the end, where a log's tail shows
-# it.
+# A test that fails has failed: it is not run again, its output is shown at
+# once, and its name is repeated at the end, where a log's tail shows it.
 # Usage: run-all-tests.sh ARCH...
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -31,22 +28,13 @@ summary=()
 # The tests of PRESET's last run that failed, on one line.
 failed_tests() { cut -d: -f2- "build/$1/Testing/Temporary/LastTestsFailed.log" 2>/dev/null | tr '\n' ' '; }
 # suite PRESET [COMMAND...]: one preset's tests, started through COMMAND
-# (env, setarch) if given; a failed test runs once more on its own.
+# (env, setarch) if given.
 suite() {
-  local preset=$1 failed
+  local preset=$1
   shift
-  # A failure's own output is shown at once: a test that passes when run
-  # again leaves no other trace of why it failed.
   if "$@" ctest --preset "$preset" --output-on-failure; then return 0; fi
-  failed=$(failed_tests "$preset")
-  echo "run-all-tests: $preset: running again on its own: $failed"
-  if CTEST_PARALLEL_LEVEL=1 "$@" ctest --preset "$preset" --rerun-failed --output-on-failure; then
-    summary+=("$preset: failed once, passed when run again: $failed")
-  else
-    failed=$(failed_tests "$preset")
-    summary+=("$preset: FAILED twice: $failed")
-    status=1
-  fi
+  summary+=("$preset: FAILED: $(failed_tests "$preset")")
+  status=1
 }
 
 for arch in "$@"; do

@@ -8,22 +8,29 @@ CJobRelay::CJobRelay(HWND hDialog) : m_hDialog(hDialog) {}
 
 CJobRelay::~CJobRelay() = default;
 
-std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc,
-                                            std::unique_ptr<morvane::JobRequest> request) {
+std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc, std::unique_ptr<morvane::JobRequest> request,
+                                            std::function<void()> onReturned) {
     auto relay = std::make_shared<CJobRelay>(hDialog);
     request->host = relay.get();
     morvane::JobRequest* owned = request.get();
-    std::thread worker([relay, proc, owned] {
+    std::thread worker([relay, proc, owned, onReturned = std::move(onReturned)] {
         try {
             proc(owned);  // deletes the request
+            if (onReturned) onReturned();
         } catch (...) {
             // Nothing may escape a thread; the job has ended either way.
         }
+        HWND dialog = nullptr;
         {
             std::lock_guard lock(relay->m_mutex);
             relay->m_bFinished = true;
+            dialog = relay->m_hDialog;
         }
         relay->m_finishedChanged.notify_all();
+        // The dialog learns that the job is over for it even when the job's
+        // last call was carried out before this: a press it kept meanwhile
+        // starts now.
+        if (dialog != nullptr) ::PostMessageW(dialog, WM_JOB_HOST_CALL, 0, 0);
     });
     request.release();
     worker.detach();

@@ -46,8 +46,10 @@ public:
 
     // Starts one worker running `proc` on `request`, with a new relay to the
     // dialog as its host. The worker keeps the relay alive as long as it runs.
-    static std::shared_ptr<CJobRelay> Start(HWND hDialog, ThreadProc proc,
-                                            std::unique_ptr<morvane::JobRequest> request);
+    // Once `proc` has returned the worker runs `onReturned` (if any; tests
+    // hold it there), then counts as finished and wakes the dialog.
+    static std::shared_ptr<CJobRelay> Start(HWND hDialog, ThreadProc proc, std::unique_ptr<morvane::JobRequest> request,
+                                            std::function<void()> onReturned = {});
     // On the dialog's thread: carries out, in order, the calls queued by
     // `current`, the dialog's job, unless the dialog has detached.
     static void RunCalls(CJobRelay* current, morvane::JobHost& dialog);
@@ -58,7 +60,8 @@ public:
     // The dialog is going: no call reaches it any more, and a worker waiting
     // for one goes on.
     void Detach();
-    // True once the worker has returned.
+    // True once the worker has returned. The dialog is then sent
+    // WM_JOB_HOST_CALL once more, unless it has detached.
     bool Finished() const { return m_bFinished; }
     // True once the worker has returned and the dialog has carried out (or,
     // detached, dropped) every call it made: the job is over for the dialog.

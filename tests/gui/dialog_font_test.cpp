@@ -1,14 +1,13 @@
 // The font the dialogs draw with: the shell's dialog font in place of the
 // template's "MS Sans Serif", so that names in any script show in the path
 // fields as themselves. Read in process from the real dialogs: the fields'
-// font, names typed into them, and what the fields show, read back from
-// their pixels.
+// font, names typed into them, and how that font draws names in other
+// scripts.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -85,11 +84,7 @@ void ExpectShellDialogFont(HWND dialog) {
 
 class DialogFontTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dlg.Create());
-        // No caret and no selection in the fields while their pixels are read.
-        ::SetFocus(dlg.GetDlgItem(IDCANCEL));
-    }
+    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
     HWND Dlg() const { return dlg.m_hWnd; }
     HWND Field(int id) const { return dlg.GetDlgItem(id); }
 
@@ -139,117 +134,56 @@ TEST_F(DialogFontTest, NamesInAnyScriptTypedIntoAFieldReadBackIdentical) {
     }
 }
 
-// The pixels of a window's client area as it shows them: which of them
-// differ from its background (the most common colour), and where.
+// Which pixels `text` inks when drawn in `font`, black on white, at `at` in
+// a bitmap of `size`: drawn in memory, at once and the same every time, by
+// the text output the controls use, with the system's links to the fonts of
+// other scripts.
 struct Ink {
     int width = 0;
     int height = 0;
     std::vector<bool> set;
 
-    int Count() const { return static_cast<int>(std::count(set.begin(), set.end(), true)); }
-    bool Any() const { return Count() > 0; }
-    // Rows [top, bottom) that hold ink.
-    int Top() const {
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (set[y * width + x]) return y;
-        return height;
-    }
-    int Bottom() const {
-        for (int y = height; y > 0; --y)
-            for (int x = 0; x < width; ++x)
-                if (set[(y - 1) * width + x]) return y;
-        return 0;
-    }
-    int Left() const {
-        for (int x = 0; x < width; ++x)
-            for (int y = 0; y < height; ++y)
-                if (set[y * width + x]) return x;
-        return width;
-    }
-    int Right() const {
-        for (int x = width; x > 0; --x)
-            for (int y = 0; y < height; ++y)
-                if (set[y * width + x - 1]) return x;
-        return 0;
+    bool operator==(const Ink&) const = default;
+    bool Any() const { return std::find(set.begin(), set.end(), true) != set.end(); }
+    bool InkedRow(int y) const {
+        const auto row = set.begin() + static_cast<std::ptrdiff_t>(y) * width;
+        return std::find(row, row + width, true) != row + width;
     }
 };
 
-std::vector<DWORD> ClientPixels(HWND window, int& width, int& height) {
-    RECT client{};
-    ::GetClientRect(window, &client);
-    width = client.right;
-    height = client.bottom;
-    const HDC dc = ::GetDC(window);
-    const HDC memory = ::CreateCompatibleDC(dc);
+Ink Draw(HFONT font, const std::wstring& text, SIZE size, POINT at) {
+    Ink ink{size.cx, size.cy, {}};
+    const HDC dc = ::CreateCompatibleDC(nullptr);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<DWORD> pixels;
+    const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap != nullptr) {
-        const HGDIOBJ old = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+        const HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+        const HGDIOBJ oldFont = ::SelectObject(dc, font);
+        const RECT all{0, 0, size.cx, size.cy};
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::ExtTextOutW(dc, at.x, at.y, ETO_OPAQUE | ETO_CLIPPED, &all, text.c_str(), static_cast<UINT>(text.size()),
+                      nullptr);
         ::GdiFlush();
-        const auto* first = static_cast<const DWORD*>(bits);
-        pixels.assign(first, first + static_cast<std::size_t>(width) * height);
-        ::SelectObject(memory, old);
+        const auto* pixels = static_cast<const DWORD*>(bits);
+        for (int i = 0; i < size.cx * size.cy; ++i) ink.set.push_back((pixels[i] & 0xFFFFFF) != 0xFFFFFF);
+        ::SelectObject(dc, oldFont);
+        ::SelectObject(dc, oldBitmap);
         ::DeleteObject(bitmap);
     }
-    ::DeleteDC(memory);
-    ::ReleaseDC(window, dc);
-    return pixels;
-}
-
-// What `field` shows once it has drawn `text`.
-Ink Shown(HWND field, const std::wstring& text) {
-    ::SetWindowTextW(field, text.c_str());
-    ::SendMessageW(field, EM_SETSEL, 0, 0);
-    ::RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    Ink ink;
-    std::vector<DWORD> pixels = ClientPixels(field, ink.width, ink.height);
-    // The same pixels twice in a row: the drawing is done.
-    for (int i = 0; i < 50; ++i) {
-        PumpUntil([] { return false; }, 20);
-        int width = 0, height = 0;
-        std::vector<DWORD> again = ClientPixels(field, width, height);
-        if (again == pixels) break;
-        pixels = std::move(again);
-    }
-    std::vector<DWORD> sorted = pixels;
-    std::sort(sorted.begin(), sorted.end());
-    DWORD background = 0;
-    std::size_t best = 0;
-    for (std::size_t at = 0; at < sorted.size();) {
-        std::size_t next = at;
-        while (next < sorted.size() && sorted[next] == sorted[at]) ++next;
-        if (next - at > best) best = next - at, background = sorted[at];
-        at = next;
-    }
-    for (const DWORD pixel : pixels) ink.set.push_back((pixel & 0xFFFFFF) != (background & 0xFFFFFF));
+    ::DeleteDC(dc);
     return ink;
 }
 
-// Pixels that one image inks and the other does not.
-int Difference(const Ink& a, const Ink& b) {
-    if (a.width != b.width || a.height != b.height) return std::max(a.Count(), b.Count());
-    int count = 0;
-    for (std::size_t i = 0; i < a.set.size(); ++i) count += a.set[i] != b.set[i];
-    return count;
-}
-
-// Fewer differing pixels than this are no other glyph.
-constexpr int kFewPixels = 4;
-
-// Two drawings differ as a glyph and a box do, not by a stray pixel: in at
-// least a tenth of the ink they hold together, and in a few pixels at least.
-bool DrawnDifferently(const Ink& a, const Ink& b) {
-    return Difference(a, b) >= std::max(kFewPixels, (a.Count() + b.Count()) / 10);
+HFONT FontOf(HWND window) {
+    return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
 }
 
 // Whether the face has a glyph of its own for every character of `text`.
@@ -271,33 +205,22 @@ bool FaceHasGlyphs(const wchar_t* face, const std::wstring& text) {
 
 // Characters of the names above, each different: Chinese and Korean.
 const std::wstring kCjkCharacters = L"\u62A5\u544A\u6570\u636E\uB370\uC774\uD130\uBCF4";  // 报告数据데이터보
-// Unassigned code points, which no font has: each draws as the same box.
-const std::wstring kNoFontHas[] = {L"\u0378", L"\u0379"};
+// An unassigned code point, which no font has: it draws as the box.
+constexpr wchar_t kNoFontHas = L'\u0378';
 
-// The verdict on `field` for each character of kCjkCharacters: true where
-// it draws a glyph of its own, false where it draws the box.
-std::vector<bool> GlyphsNotBoxes(HWND field, std::string& why) {
-    const Ink box = Shown(field, kNoFontHas[0]);
-    const Ink otherBox = Shown(field, kNoFontHas[1]);
-    if (DrawnDifferently(box, otherBox)) why += "two code points no font has draw differently; ";
+// For each character of `text`, whether `font` draws a glyph of its own: ink
+// that is not the box's and not that of any character before it (boxes are
+// all alike; two different glyphs never are).
+std::vector<bool> GlyphsNotBoxes(HFONT font, const std::wstring& text) {
+    constexpr SIZE kCell{64, 64};
+    constexpr POINT kAt{8, 8};
+    const Ink box = Draw(font, std::wstring(1, kNoFontHas), kCell, kAt);
     std::vector<Ink> drawn;
     std::vector<bool> glyphs;
-    for (const wchar_t c : kCjkCharacters) {
-        drawn.push_back(Shown(field, std::wstring(1, c)));
-        const Ink& ink = drawn.back();
-        // A glyph of its own: ink unlike the box's, and not the same as any
-        // character's before it (glyphs that share a radical share much of
-        // their ink, but never all of it; boxes are all alike).
-        int closest = -1;  // none before
-        for (std::size_t i = 0; i + 1 < drawn.size(); ++i) {
-            const int difference = Difference(ink, drawn[i]);
-            closest = closest < 0 ? difference : std::min(closest, difference);
-        }
-        glyphs.push_back(ink.Any() && DrawnDifferently(ink, box) && (closest < 0 || closest >= kFewPixels));
-        char line[128];
-        std::snprintf(line, sizeof line, "U+%04X: %d pixels, %d unlike the box's %d, %d unlike the closest before; ",
-                      static_cast<unsigned>(c), ink.Count(), Difference(ink, box), box.Count(), closest);
-        why += line;
+    for (const wchar_t c : text) {
+        const Ink ink = Draw(font, std::wstring(1, c), kCell, kAt);
+        glyphs.push_back(ink.Any() && ink != box && std::find(drawn.begin(), drawn.end(), ink) == drawn.end());
+        drawn.push_back(ink);
     }
     return glyphs;
 }
@@ -308,43 +231,27 @@ TEST_F(DialogFontTest, CjkNameShowsAsGlyphsNotBoxesInBothPathFields) {
     // shows boxes, whatever the dialog's font.
     ASSERT_TRUE(FaceHasGlyphs(L"WenQuanYi Micro Hei", kCjkCharacters))
         << "no CJK font: install fonts-wqy-microhei (scripts/install-deps.sh) and make the prefix again";
-    // Each failure below says how the field drew each character, against
-    // the box. Under Wine, boxes with the font above present mean that
-    // Tahoma is not linked to it (the prefix's FontLink\SystemLink).
+    // The check tells a box: unassigned code points draw as it.
+    const std::wstring unassigned = L"\u0379\u0378";
+    EXPECT_EQ(GlyphsNotBoxes(FontOf(Field(IDC_SOURCE_PATH)), unassigned), (std::vector<bool>{false, false}));
+    // Boxes with the font above present mean, under Wine, that Tahoma is not
+    // linked to it (the prefix's FontLink\SystemLink).
     for (const int id : kPathFields) {
-        std::string why;
-        const std::vector<bool> glyphs = GlyphsNotBoxes(Field(id), why);
-        EXPECT_EQ(glyphs, std::vector<bool>(kCjkCharacters.size(), true)) << id << ": " << why;
-        RecordProperty("field" + std::to_string(id), why);
+        EXPECT_EQ(GlyphsNotBoxes(FontOf(Field(id)), kCjkCharacters), std::vector<bool>(kCjkCharacters.size(), true))
+            << id;
 
-        // The whole name shows, not cut off at the field's top or bottom.
-        const Ink name = Shown(Field(id), kNames[0]);
-        EXPECT_TRUE(name.Any());
-        EXPECT_GT(name.Top(), 0) << id;
-        EXPECT_LT(name.Bottom(), name.height) << id;
+        // The whole name shows where the field puts its text, not cut off at
+        // its top or bottom.
+        ::SetWindowTextW(Field(id), kNames[0]);
+        const auto first = static_cast<DWORD>(::SendMessageW(Field(id), EM_POSFROMCHAR, 0, 0));
+        RECT client{};
+        ::GetClientRect(Field(id), &client);
+        const Ink name = Draw(FontOf(Field(id)), kNames[0], {client.right, client.bottom},
+                              {static_cast<short>(LOWORD(first)), static_cast<short>(HIWORD(first))});
+        ASSERT_TRUE(name.Any()) << id;
+        EXPECT_FALSE(name.InkedRow(0)) << id;
+        EXPECT_FALSE(name.InkedRow(name.height - 1)) << id;
     }
-}
-
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG;
-}
-
-TEST_F(DialogFontTest, TheCheckSeesTheBoxesOfTheTemplatesOwnFont) {
-    // The same check on the dialog made straight from the resource, in
-    // "MS Sans Serif": the fields show some of the CJK characters as boxes
-    // there (under Wine the Korean ones; the Chinese ones come through the
-    // fallback font of the field's text layout), the fault the substitution
-    // mends. This shows that the check above can tell boxes from glyphs.
-    ASSERT_TRUE(FaceHasGlyphs(L"WenQuanYi Micro Hei", kCjkCharacters));
-    const HWND plain = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_CODEC_DIALOG), nullptr,
-                                            PlainDialogProc, 0);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_STREQ(LogFontOf(plain).lfFaceName, L"MS Sans Serif");
-    std::string why;
-    const std::vector<bool> glyphs = GlyphsNotBoxes(::GetDlgItem(plain, IDC_SOURCE_PATH), why);
-    EXPECT_NE(glyphs, std::vector<bool>(kCjkCharacters.size(), true)) << why;
-    RecordProperty("field", why);
-    ::DestroyWindow(plain);
 }
 
 // The room `text` needs in `window`'s font, in pixels.

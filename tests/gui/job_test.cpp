@@ -14,8 +14,8 @@
 namespace morvane::gui_test {
 namespace {
 
-// Holds a job once its output exists, until the dialog has let the job go
-// (10 s at most), so the test acts while the job is surely in its work.
+// Holds a job once its output exists, until the dialog has let the job go,
+// so the test acts while the job is surely in its work.
 class OutputGate final : public PlatformWrapper {
 public:
     OutputGate() : PlatformWrapper(SystemPlatform()) {}
@@ -30,23 +30,14 @@ public:
 };
 
 // Holds a job in its free-space query, the last of its checks, until the
-// test lets it go (30 s at most), and notes whether the job went on to
-// create an output.
+// test opens the hold, and notes whether the job went on to create an output.
 class ChecksGate final : public PlatformWrapper {
 public:
     ChecksGate() : PlatformWrapper(SystemPlatform()) {}
-    ~ChecksGate() override {
-        Release();
-        while (m_nInside > 0) ::Sleep(1);
-    }
 
     std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
-        ++m_nInside;
-        reached = true;
-        for (int i = 0; i < 30000 && !m_bReleased; ++i) ::Sleep(1);
-        const auto space = PlatformWrapper::FreeSpace(folder);
-        --m_nInside;
-        return space;
+        hold.Hold();
+        return PlatformWrapper::FreeSpace(folder);
     }
 
     CreateResult CreateOutput(const std::string& path, std::optional<std::uint32_t> permissions) override {
@@ -54,14 +45,8 @@ public:
         return PlatformWrapper::CreateOutput(path, permissions);
     }
 
-    void Release() { m_bReleased = true; }
-
-    std::atomic<bool> reached{false};  // the job is in its free-space query
+    JobHold hold;                      // reached: the job is in its free-space query
     std::atomic<bool> created{false};  // the job created an output
-
-private:
-    std::atomic<bool> m_bReleased{false};
-    std::atomic<int> m_nInside{0};
 };
 
 class JobTest : public DialogTest {
@@ -146,11 +131,40 @@ TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
     EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"data.~mq"});
 }
 
+// A press while the worker of a job that has handed the dialog back is
+// still returning starts the next job once it has returned.
+TEST_F(JobTest, PressWhileTheLastWorkerReturnsStartsTheNextJob) {
+    test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
+    const std::string out = temp.MakeFolder("out");
+    JobHold returning;
+    dlg.HoldWorkersAfterTheirJob(&returning);
+    SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
+    SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
+    Click(Dlg(), IDOK);
+    const auto first = dlg.JobRelay();
+    // The controls are back, the worker is held before it counts as finished.
+    ASSERT_TRUE(PumpUntil([&] { return returning.reached && dlg.enableCalls == 2; }));
+    EXPECT_FALSE(dlg.IsBusy());
+    EXPECT_EQ(dlg.States().enabled, std::vector<BOOL>(6, TRUE));
+    dlg.HoldWorkersAfterTheirJob(nullptr);
+
+    Click(Dlg(), IDOK);
+    EXPECT_EQ(dlg.busyCalls, 1);
+    EXPECT_EQ(dlg.JobRelay(), first);
+    returning.Open();
+    ASSERT_TRUE(PumpUntil([&] { return dlg.busyCalls == 2 && !dlg.IsWorkerAlive(); }));
+    EXPECT_NE(dlg.JobRelay(), first);
+    EXPECT_EQ(test::ListNames(out), (std::vector<std::string>{"data (2).~mq", "data.~mq"}));
+}
+
+// The end of the session waits for the job itself here, not for the
+// product's few seconds, so the outcome does not depend on the machine's load.
 TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
     OutputGate gate;
     dlg.UsePlatform(&gate);
+    dlg.WaitWholeJobAtEndOfSession();
     SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "data.bin");
     SetControlText(Dlg(), IDC_TARGET_FOLDER, out);
     DialogWatcher watcher;
@@ -176,6 +190,7 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
 TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {
     // Refused in the job's checks: the worker waits while its message shows.
     test::WriteBytes(temp / "small.bin", test::PatternBytes(100));
+    dlg.WaitWholeJobAtEndOfSession();
     SetControlText(Dlg(), IDC_SOURCE_PATH, temp / "small.bin");
     SetControlText(Dlg(), IDC_TARGET_FOLDER, temp.Path());
     Click(Dlg(), IDOK);
@@ -217,12 +232,12 @@ TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
     DialogWatcher watcher;
     Click(window, IDOK);
     const auto job = dlg->JobRelay();
-    ASSERT_TRUE(PumpUntil([&] { return gate.reached.load() && dlg->busyCalls == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return gate.hold.reached.load() && dlg->busyCalls == 1; }));
 
     Click(window, IDCANCEL);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
     const int callsWhenGone = dlg->hostCalls;
-    gate.Release();
+    gate.hold.Open();
     ASSERT_TRUE(PumpUntil([&] { return job->Finished(); }));
     // Whatever the worker posted before it returned is handled now.
     MSG msg;

@@ -83,18 +83,9 @@ protected:
         dlg.RecordShowInFolder();
     }
     HWND Line() const { return ::GetDlgItem(Dlg(), IDC_RESULT_LINE); }
-    int BarPos() const { return static_cast<int>(::SendDlgItemMessageW(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0)); }
     void SetMode(UINT command) { ::SendMessageW(Dlg(), WM_COMMAND, command, 0); }
     void RunJob(const std::string& source, const std::string& folder) { ASSERT_TRUE(dlg.RunJob(source, folder)); }
 
-    // File > Show in Folder as the menu shows it once the File popup opens.
-    bool ShowInFolderEnabled() const {
-        const HMENU file = ::GetSubMenu(::GetMenu(Dlg()), 0);
-        ::SendMessageW(Dlg(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-        const UINT state = ::GetMenuState(file, ID_FILE_SHOW_IN_FOLDER, MF_BYCOMMAND);
-        EXPECT_NE(state, static_cast<UINT>(-1));
-        return (state & MF_GRAYED) == 0;
-    }
     void ChooseShowInFolder() { ::SendMessageW(Dlg(), WM_COMMAND, ID_FILE_SHOW_IN_FOLDER, 0); }
     // As the user's double click reaches the status bar.
     void DoubleClickLine() { ::SendMessageW(Line(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, 4)); }

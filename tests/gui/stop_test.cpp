@@ -15,22 +15,17 @@ namespace morvane::gui_test {
 namespace {
 
 // A source that holds its reader once `holdAt` bytes have been read.
-class HeldSource final : public File {
+class HeldSource final : public FileWrapper {
 public:
     HeldSource(std::unique_ptr<File> file, JobHold& hold, std::uint64_t holdAt)
-        : m_file(std::move(file)), m_hold(hold), m_nHoldAt(holdAt) {}
+        : FileWrapper(std::move(file)), m_hold(hold), m_nHoldAt(holdAt) {}
 
-    std::size_t Read(void* buffer, std::size_t size) override { return Counted(m_file->Read(buffer, size)); }
+    std::size_t Read(void* buffer, std::size_t size) override { return Counted(FileWrapper::Read(buffer, size)); }
     std::span<const std::uint8_t> ReadSpan(std::size_t size) override {
-        const auto span = m_file->ReadSpan(size);
+        const auto span = FileWrapper::ReadSpan(size);
         Counted(span.size());
         return span;
     }
-    void Write(const void* data, std::size_t size) override { m_file->Write(data, size); }
-    void Rewind() override { m_file->Rewind(); }
-    void Close() override { m_file->Close(); }
-    std::int64_t Length() override { return m_file->Length(); }
-    std::optional<std::uint32_t> Permissions() override { return m_file->Permissions(); }
 
 private:
     std::size_t Counted(std::size_t count) {
@@ -39,7 +34,6 @@ private:
         if (crossing) m_hold.Hold();
         return count;
     }
-    std::unique_ptr<File> m_file;
     JobHold& m_hold;
     std::uint64_t m_nHoldAt;
     std::uint64_t m_nRead = 0;
@@ -58,26 +52,17 @@ public:
 };
 
 // An output that holds its writer once it has its final name.
-class HeldOutput final : public OutputFile {
+class HeldOutput final : public OutputFileWrapper {
 public:
-    HeldOutput(std::unique_ptr<OutputFile> file, JobHold& hold) : m_file(std::move(file)), m_hold(hold) {}
+    HeldOutput(std::unique_ptr<OutputFile> file, JobHold& hold) : OutputFileWrapper(std::move(file)), m_hold(hold) {}
 
-    std::size_t Read(void* buffer, std::size_t size) override { return m_file->Read(buffer, size); }
-    void Write(const void* data, std::size_t size) override { m_file->Write(data, size); }
-    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_file->WriteSpan(size); }
-    void CommitWrite(std::size_t count) override { m_file->CommitWrite(count); }
-    void Rewind() override { m_file->Rewind(); }
-    void Close() override { m_file->Close(); }
-    std::int64_t Length() override { return m_file->Length(); }
     PublishStatus Publish(const std::string& path) override {
-        const PublishStatus status = m_file->Publish(path);
+        const PublishStatus status = OutputFileWrapper::Publish(path);
         if (status == PublishStatus::Published) m_hold.Hold();
         return status;
     }
-    DiscardResult Discard() noexcept override { return m_file->Discard(); }
 
 private:
-    std::unique_ptr<OutputFile> m_file;
     JobHold& m_hold;
 };
 
@@ -100,13 +85,6 @@ protected:
         test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
         out = WindowsPath(temp.MakeFolder("out"));
     }
-    int BarPos() const { return static_cast<int>(::SendDlgItemMessageW(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0)); }
-    bool ShowInFolderEnabled() const {
-        const HMENU file = ::GetSubMenu(::GetMenu(Dlg()), 0);
-        ::SendMessageW(Dlg(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-        return (::GetMenuState(file, ID_FILE_SHOW_IN_FOLDER, MF_BYCOMMAND) & MF_GRAYED) == 0;
-    }
-
     // Starts an encode of data.bin through `platform` and waits until the
     // job is held there with its Close button turned into Stop.
     void StartHeldJob(PlatformWrapper& platform, JobHold& hold) {
@@ -191,6 +169,32 @@ TEST_F(StopTest, StopMidwayLeavesNothingAndGivesTheControlsBack) {
     ExpectIdle();
     EXPECT_EQ(::GetFocus(), field);
     ExpectANewJobWorks();
+}
+
+// The held source checks its stamps as any source does: a change made while
+// the job is held fails the job. Its modification time is moved through a
+// handle that asks only to write attributes, which the job's sharing allows.
+TEST_F(StopTest, TheHeldJobStillChecksItsSource) {
+    DialogWatcher watcher;
+    MidCopyHold platform;
+    StartHeldJob(platform, platform.hold);
+    const HANDLE source = ::CreateFileW(WidenUtf8(temp / "data.bin").c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    FILETIME written{};
+    ASSERT_TRUE(::GetFileTime(source, nullptr, nullptr, &written));
+    written.dwHighDateTime += 1;  // about seven minutes later
+    EXPECT_TRUE(::SetFileTime(source, nullptr, nullptr, &written));
+    ::CloseHandle(source);
+    platform.hold.Open();
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.IsWorkerAlive(); }));
+
+    const std::vector<std::string> texts = watcher.TakeTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("\" changed while it was being read."), std::string::npos) << texts[0];
+    EXPECT_TRUE(test::ListNames(out).empty());
+    ExpectIdle();
 }
 
 TEST_F(StopTest, EscapeStopsTheJobToo) {

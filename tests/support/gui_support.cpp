@@ -248,6 +248,18 @@ void CRecordingCodecDlg::OutputWritten(const std::string& path, const std::strin
     CCodecDlg::OutputWritten(path, temporaryNotRemoved);
 }
 
+int DialogTest::BarPos() const {
+    return static_cast<int>(::SendDlgItemMessageW(Dlg(), IDC_PROGRESS, PBM_GETPOS, 0, 0));
+}
+
+bool DialogTest::ShowInFolderEnabled() const {
+    const HMENU file = ::GetSubMenu(::GetMenu(Dlg()), 0);
+    ::SendMessageW(Dlg(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    const UINT state = ::GetMenuState(file, ID_FILE_SHOW_IN_FOLDER, MF_BYCOMMAND);
+    EXPECT_NE(state, static_cast<UINT>(-1));
+    return (state & MF_GRAYED) == 0;
+}
+
 BOOL CRecordingCodecDlg::OnInitDialog() {
     const BOOL result = CCodecDlg::OnInitDialog();
     if (onInitDialog) onInitDialog(m_hWnd);

@@ -71,6 +71,47 @@ private:
     std::thread m_thread;
 };
 
+// Holds a job at a point of its work until the test opens the hold or, once
+// `job` is set, the dialog asks that job to stop, so the test acts while the
+// job surely is there. A hold still shut after a minute lets the job go,
+// so that the test ends, and fails the test: the job went on without it.
+class JobHold {
+public:
+    ~JobHold() {
+        Open();
+        while (m_nInside > 0) ::Sleep(1);
+        EXPECT_FALSE(m_bTimedOut) << "a held job was let go after a minute, not by the test";
+    }
+    // Called by the job where it is to be held.
+    void Hold() {
+        ++m_nInside;
+        reached = true;
+        const ULONGLONG limit = ::GetTickCount64() + kLimitMs;
+        while (!m_bOpen && !Released()) {
+            if (::GetTickCount64() >= limit) {
+                m_bTimedOut = true;
+                break;
+            }
+            ::Sleep(1);
+        }
+        --m_nInside;
+    }
+    void Open() { m_bOpen = true; }
+
+    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
+    std::atomic<bool> reached{false};
+
+private:
+    static constexpr ULONGLONG kLimitMs = 60000;
+    bool Released() const {
+        const CJobRelay* held = job;
+        return held != nullptr && held->Cancelled();
+    }
+    std::atomic<bool> m_bOpen{false};
+    std::atomic<bool> m_bTimedOut{false};
+    std::atomic<int> m_nInside{0};
+};
+
 // The main dialog, recording what reaches it from its job.
 class CRecordingCodecDlg : public CCodecDlg {
 public:
@@ -93,6 +134,14 @@ public:
     void UseTaskbar(ITaskbarList3* taskbar) { m_taskbar.Attach(taskbar); }
     // The jobs reach the file system through `platform`.
     void UsePlatform(morvane::Platform* platform) { m_pJobPlatform = platform; }
+    // Each worker started from now on is held by `hold` once its job has
+    // returned; null: none.
+    void HoldWorkersAfterTheirJob(JobHold* hold) {
+        m_onWorkerReturned = hold ? std::function<void()>([hold] { hold->Hold(); }) : nullptr;
+    }
+    // The end of the session waits for the stopped job itself, not a few
+    // seconds, so that what it does next does not depend on the machine's load.
+    void WaitWholeJobAtEndOfSession() { m_nEndSessionWaitMs = 60000; }
     // Show in Folder records the path here instead of opening Explorer.
     void RecordShowInFolder() {
         m_showInFolder = [this](const std::string& path) { shownInFolder.push_back(path); };
@@ -122,34 +171,6 @@ protected:
     BOOL OnInitDialog() override;
 };
 
-// Holds a job at a point of its work until the dialog has asked it to stop
-// (10 s at most), so the test acts while the job surely runs.
-class JobHold {
-public:
-    ~JobHold() {
-        m_bOpen = true;
-        while (m_nInside > 0) ::Sleep(1);
-    }
-    // Called by the job where it is to be held.
-    void Hold() {
-        ++m_nInside;
-        reached = true;
-        for (int i = 0; i < 10000 && !m_bOpen && !Released(); ++i) ::Sleep(1);
-        --m_nInside;
-    }
-
-    std::atomic<const CJobRelay*> job{nullptr};  // the held job's relay
-    std::atomic<bool> reached{false};
-
-private:
-    bool Released() const {
-        const CJobRelay* held = job;
-        return held != nullptr && held->Cancelled();
-    }
-    std::atomic<bool> m_bOpen{false};
-    std::atomic<int> m_nInside{0};
-};
-
 // The fixture most dialog tests share: a main dialog that records what its
 // job did, made before each test, and a folder for its files that outlives
 // the dialog.
@@ -157,6 +178,10 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dlg.Create()); }
     HWND Dlg() const { return dlg.m_hWnd; }
+    // The progress bar's position.
+    int BarPos() const;
+    // File > Show in Folder as the menu shows it once the File popup opens.
+    bool ShowInFolderEnabled() const;
 
     test::TempFolder temp;
     CRecordingCodecDlg dlg;
