@@ -10,15 +10,15 @@
 namespace morvane::test {
 namespace {
 
-class FaultySource final : public File {
+class FaultySource final : public FileWrapper {
 public:
     FaultySource(FaultInjectingPlatform& platform, std::unique_ptr<File> real, std::string path)
-        : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
+        : FileWrapper(std::move(real)), m_platform(platform), m_path(std::move(path)) {}
 
     std::size_t Read(void* buffer, std::size_t size) override {
         const std::size_t asked = size;
         size = Admit(size);
-        std::size_t count = size > 0 ? m_real->Read(buffer, size) : 0;
+        std::size_t count = size > 0 ? Target().Read(buffer, size) : 0;
         count += Grow(static_cast<std::uint8_t*>(buffer) + count, size - count);
         Count(count, asked);
         return count;
@@ -29,7 +29,7 @@ public:
     std::span<const std::uint8_t> ReadSpan(std::size_t size) override {
         const std::size_t asked = std::min(size, kMaxSpan);
         size = Admit(asked);
-        auto span = size > 0 ? m_real->ReadSpan(size) : std::span<const std::uint8_t>{};
+        auto span = size > 0 ? Target().ReadSpan(size) : std::span<const std::uint8_t>{};
         if (span.size() < size && m_platform.faults.sourceGrowsBy) {
             m_grownSpan.assign(span.begin(), span.end());
             m_grownSpan.resize(size);
@@ -40,27 +40,21 @@ public:
         return span;
     }
 
-    void Write(const void* data, std::size_t size) override { m_real->Write(data, size); }
-
     void Rewind() override {
         if (m_platform.faults.rewindFails) m_platform.Raise("seek error", m_path);
-        m_real->Rewind();
+        Target().Rewind();
         m_position = 0;
         m_grown = 0;
         m_sawShortRead = false;
     }
 
-    void Close() override { m_real->Close(); }
-
     std::int64_t Length() override {
         if (m_platform.faults.sourceLength) return *m_platform.faults.sourceLength;
-        return m_real->Length();
+        return Target().Length();
     }
 
-    std::optional<std::uint32_t> Permissions() override { return m_real->Permissions(); }
-
     std::optional<FileStamp> Stamp() override {
-        std::optional<FileStamp> stamp = m_real->Stamp();
+        std::optional<FileStamp> stamp = Target().Stamp();
         const auto& changesAfter = m_platform.faults.stampChangesAfter;
         if (stamp && changesAfter && m_position >= *changesAfter) ++stamp->modified;
         const auto& failsAfter = m_platform.faults.stampFailsAfter;
@@ -102,7 +96,6 @@ private:
     }
 
     FaultInjectingPlatform& m_platform;
-    std::unique_ptr<File> m_real;
     std::string m_path;
     std::uint64_t m_position = 0;
     std::uint64_t m_grown = 0;
@@ -110,40 +103,33 @@ private:
     bool m_sawShortRead = false;
 };
 
-class FaultyOutput final : public OutputFile {
+class FaultyOutput final : public OutputFileWrapper {
 public:
     FaultyOutput(FaultInjectingPlatform& platform, std::unique_ptr<OutputFile> real, std::string path)
-        : m_platform(platform), m_real(std::move(real)), m_path(std::move(path)) {}
-
-    std::size_t Read(void* buffer, std::size_t size) override { return m_real->Read(buffer, size); }
+        : OutputFileWrapper(std::move(real)), m_platform(platform), m_path(std::move(path)) {}
 
     void Write(const void* data, std::size_t size) override {
         ThrowIfNoThread(size);
         const std::size_t fits = Fits(size);
-        if (fits > 0) m_real->Write(data, fits);
+        if (fits > 0) Target().Write(data, fits);
         if (fits < size) m_platform.Raise("disk full", m_path);
     }
-
-    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_real->WriteSpan(size); }
 
     void CommitWrite(std::size_t count) override {
         ThrowIfNoThread(count);
         const std::size_t fits = Fits(count);
-        m_real->CommitWrite(fits);
+        Target().CommitWrite(fits);
         if (fits < count) m_platform.Raise("disk full", m_path);
     }
 
-    void Rewind() override { m_real->Rewind(); }
     void Close() override { Discard(); }
-    std::int64_t Length() override { return m_real->Length(); }
-    std::optional<std::uint32_t> Permissions() override { return m_real->Permissions(); }
 
     PublishStatus Publish(const std::string& path) override {
         const InjectedFaults& faults = m_platform.faults;
         m_platform.publishTries.push_back(path);
         if (faults.publishFails) return PublishStatus::Failed;
         if (faults.takenAtPublish.count(m_platform.NameOf(path)) > 0) WriteBytes(path, {'t', 'a', 'k', 'e', 'n'});
-        const PublishStatus status = m_real->Publish(path);
+        const PublishStatus status = Target().Publish(path);
         if (status == PublishStatus::Published) {
             m_platform.publishedPaths.push_back(path);
             // As a failed final flush: the name was given, the job fails.
@@ -163,14 +149,14 @@ public:
     std::string TemporaryNotRemoved() const override {
         if (m_platform.faults.temporaryStays && !m_platform.publishedPaths.empty())
             return m_platform.publishedPaths.back() + ".temporary";
-        return m_real->TemporaryNotRemoved();
+        return Target().TemporaryNotRemoved();
     }
 
     DiscardResult Discard() noexcept override {
         if (m_discarded) return {};
         m_discarded = true;
         m_platform.discardedPaths.push_back(m_path);
-        DiscardResult left = m_real->Discard();
+        DiscardResult left = Target().Discard();
         if (left.notRemoved.empty() && m_platform.faults.discardFails) left.notRemoved = m_path + ".left-over";
         return left;
     }
@@ -196,7 +182,6 @@ private:
     }
 
     FaultInjectingPlatform& m_platform;
-    std::unique_ptr<OutputFile> m_real;
     std::string m_path;
     std::uint64_t m_written = 0;
     bool m_discarded = false;
