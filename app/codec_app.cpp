@@ -4,6 +4,7 @@
 
 #include "block_transform.h"
 #include "codec_dlg.h"
+#include "running_mark.h"
 
 // The one application object; its name is the executable's.
 CCodecApp theApp;

@@ -20,6 +20,9 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(TARGETS morvane morvane-cli RUNTIME DESTINATION .)
+  # The names installed, which the installer records and the uninstaller
+  # removes one by one.
+  set(installed morvane${CMAKE_EXECUTABLE_SUFFIX} morvane-cli${CMAKE_EXECUTABLE_SUFFIX})
   # Text files as Windows editors expect them.
   foreach(text README.md:README.txt LICENSE:LICENSE.txt)
     string(REPLACE ":" ";" text ${text})
@@ -27,6 +30,7 @@ if(WIN32)
     list(GET text 1 to)
     configure_file(${PROJECT_SOURCE_DIR}/${from} ${MORVANE_GENERATED_DIR}/${to} @ONLY NEWLINE_STYLE CRLF)
     install(FILES ${MORVANE_GENERATED_DIR}/${to} DESTINATION .)
+    list(APPEND installed ${to})
   endforeach()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(system win64)
@@ -52,6 +56,16 @@ if(WIN32)
   set(CPACK_MORVANE_VERSION_NUMBERS
       ${MORVANE_VERSION_MAJOR}.${MORVANE_VERSION_MINOR}.${MORVANE_VERSION_PATCH}.${MORVANE_VERSION_TWEAK})
   file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE CPACK_MORVANE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+  string(JOIN "|" CPACK_MORVANE_INSTALLED_FILES ${installed})
+  # The name of the mutex a running morvane.exe holds, from the one line
+  # that writes it, with C++'s escaped backslash made single.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/running_mark.h)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/app/running_mark.h mutex REGEX "kRunningMutexName\\[\\] = L\"")
+  string(REGEX REPLACE ".*L\"([^\"]+)\".*" "\\1" mutex "${mutex}")
+  string(REPLACE "\\\\" "\\" CPACK_MORVANE_RUNNING_MUTEX "${mutex}")
+  if(NOT CPACK_MORVANE_RUNNING_MUTEX MATCHES "^Local\\\\[^\\\\]+$")
+    message(FATAL_ERROR "No mutex name in app/running_mark.h: [${CPACK_MORVANE_RUNNING_MUTEX}]")
+  endif()
 else()
   install(TARGETS morvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

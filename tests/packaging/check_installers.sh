@@ -5,14 +5,21 @@
 #   - setup /S puts both programs (the files of the build's zip),
 #     README.txt, LICENSE.txt and uninstall.exe into
 #     %LOCALAPPDATA%\Programs\Morvane, a Start-menu shortcut "Morvane" to
-#     morvane.exe and no desktop one, and the uninstall entry under HKCU; the
-#     installed morvane-cli.exe --version prints the version;
+#     morvane.exe and no desktop one, and the uninstall entry under HKCU with
+#     the list of what it installed; the installed morvane-cli.exe --version
+#     prints the version;
+#   - while Morvane runs (a stand-in holds its mutex), setup /S and
+#     uninstall.exe /S exit 2 and change nothing;
 #   - setup /S again, over what looks like an older version, replaces its
-#     files in place and keeps a user's file in the folder;
-#   - uninstall.exe /S removes the files, the shortcut and the entry, and
-#     leaves the folder with only the user's file in it;
+#     files in place, removes the one of the old list that it no longer
+#     ships, and keeps a user's file in the folder;
+#   - uninstall.exe /S removes the files, the shortcut, the desktop one that
+#     the entry says the installer made, and the entry, and leaves the folder
+#     with only the user's file in it;
 #   - setup /S /D=FOLDER installs there, and setup /S again finds it there;
-#     removing it then leaves no folder.
+#     while a file cannot be removed, uninstalling keeps the entry and the
+#     uninstaller; once it can, removing it leaves no folder and keeps a
+#     desktop shortcut "Morvane" that the installer did not make.
 # A build whose Wine cannot start here (32-bit Wine where the kernel runs no
 # 32-bit programs) is skipped; when every one is, the test is skipped (77).
 # Usage: check_installers.sh VERSION PACKAGES WINDOWS_BUILD...
@@ -103,7 +110,8 @@ expect_installed() {
         fail "$label: no uninstall entry $key: $(cat "$work/err")"
     else
         local name want
-        for name in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString QuietUninstallString; do
+        for name in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString QuietUninstallString \
+            InstalledFiles; do
             case $name in
                 DisplayName) want=Morvane ;;
                 DisplayVersion) want=$version ;;
@@ -112,6 +120,7 @@ expect_installed() {
                 InstallLocation) want=$folder ;;
                 UninstallString) want="\"$folder\\uninstall.exe\"" ;;
                 QuietUninstallString) want="\"$folder\\uninstall.exe\" /S" ;;
+                InstalledFiles) want=$(IFS='|' && echo "${files[*]}") ;;
             esac
             [ "$(reg_value "$name")" = "$want" ] ||
                 fail "$label: the entry's $name is [$(reg_value "$name")], expected [$want]"
@@ -142,6 +151,58 @@ expect_removed() {
     if query_entry; then
         fail "$label: the uninstall entry is still there: $(tr '\n' ' ' <"$work/out")"
     fi
+}
+
+# state FOLDER: what an install is made of (the files' sums, the shortcuts,
+# the entry), to compare before and after a run that must change nothing.
+state() {
+    (cd "$(unix_path "$1")" && md5sum -- *) 2>&1
+    ls "$start_menu" "$desktop" 2>&1
+    query_entry && cat "$work/entry"
+}
+
+# hold_running_mark: starts the stand-in for a running morvane.exe, which
+# holds the program's mutex until its input ends, and waits until it says
+# it holds it; release_running_mark ends it and waits until Wine has let go.
+hold_running_mark() {
+    rm -f "$work/hold-input" && mkfifo "$work/hold-input" || return 1
+    exec {hold_input}<>"$work/hold-input"
+    "$WINELOADER" "$holder" <"$work/hold-input" >"$work/held" 2>&1 {hold_input}>&- &
+    hold_pid=$!
+    local tries
+    for ((tries = 0; tries < 1200; tries++)); do
+        grep -qs '^held' "$work/held" && return 0
+        kill -0 "$hold_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "$(basename "$holder") did not hold the mutex within 120 s: $(cat "$work/held")"
+    release_running_mark
+    return 1
+}
+release_running_mark() {
+    exec {hold_input}>&-
+    wait "$hold_pid" || fail "$(basename "$holder"): exit status $?: $(cat "$work/held")"
+    wait_wine || fail "Wine's programs did not end after $(basename "$holder")"
+}
+
+# refused_while_running LABEL FOLDER: with Morvane running, each of these
+# exits 2 and changes nothing. The uninstaller runs in place (_?=), so that
+# its own status is seen rather than that of the copy it starts of itself.
+refused_while_running() {
+    local label=$1 folder=$2 before run
+    local runs=("setup /S|$installer|/S" "uninstall.exe /S|$folder\\uninstall.exe|/S|_?=$folder")
+    before=$(state "$folder")
+    hold_running_mark || return
+    for run in "${runs[@]}"; do
+        local args status
+        IFS='|' read -ra args <<<"$run"
+        win "${args[@]:1}"
+        status=$?
+        [ "$status" = 2 ] || fail "$label: ${args[0]} while Morvane runs: exit status $status, expected 2"
+        [ "$(state "$folder")" = "$before" ] ||
+            fail "$label: ${args[0]} while Morvane runs changed: $(diff <(echo "$before") <(state "$folder") | tr '\n' ' ')"
+    done
+    release_running_mark
 }
 
 # setup ARGS...: runs the installer silently.
@@ -176,6 +237,14 @@ check_installer() {
     tested=$((tested + 1))
     zipped=$work/$arch-zip/morvane-${version}-${arch}
     unzip -q "$zip" -d "$work/$arch-zip"
+    # The installer's list of its files is the zip's.
+    [ "$(cd "$zipped" && ls | sort)" = "$(printf '%s\n' "${files[@]}" | grep -vx uninstall.exe | sort)" ] ||
+        fail "$arch: the zip holds $(cd "$zipped" && ls | tr '\n' ' '), not the installer's list ${files[*]}"
+    holder=$build/tests/packaging/hold_running_mark.exe
+    if [ ! -f "$holder" ]; then
+        fail "no $holder (the Windows build makes it)"
+        return
+    fi
 
     # Wine links the prefix's Desktop and Documents to folders of HOME (to
     # HOME itself when it has no Desktop): a home of the test's own keeps
@@ -211,23 +280,33 @@ check_installer() {
     setup
     expect_installed "$arch install" "$folder"
 
+    echo "$arch: installing and uninstalling while Morvane runs"
+    refused_while_running "$arch" "$folder"
+
     echo "$arch: installing again over an older version"
     local place
     place=$(unix_path "$folder")
     echo "an older version" >"$place/README.txt"
     echo "an older version" >"$place/morvane.exe"
+    echo "an older version" >"$place/morvane-old.dll"
     win reg add "$key" /v DisplayVersion /d 0.0.0.1 /f || fail "reg add: $(cat "$work/err")"
+    # As an older version recorded what it installed; the last two are no
+    # names it could have installed, and must not take the user's file.
+    win reg add "$key" /v InstalledFiles /d 'morvane.exe|morvane-old.dll|README.txt|*.txt|..\Morvane\notes.txt' /f ||
+        fail "reg add: $(cat "$work/err")"
     echo "the user's own notes" >"$place/notes.txt"
     setup
     expect_installed "$arch install over an older one" "$folder"
     [ "$(cat "$place/notes.txt" 2>&1)" = "the user's own notes" ] || fail "$arch: the user's file changed"
+    [ ! -e "$place/morvane-old.dll" ] || fail "$arch: the older version's morvane-old.dll, no longer shipped, stayed"
     local links
     links=$(cd "$start_menu" && ls | grep -i morvane | tr '\n' ' ')
     [ "$links" = "Morvane.lnk " ] || fail "$arch: the Start menu holds [$links] of Morvane, expected Morvane.lnk alone"
 
     echo "$arch: uninstalling silently"
-    # As if asked for on the finish page, which /S skips.
+    # As the finish page makes and records it (/S skips that page).
     cp "$start_menu/Morvane.lnk" "$desktop/Morvane.lnk"
+    win reg add "$key" /v DesktopShortcut /t REG_DWORD /d 1 /f || fail "reg add: $(cat "$work/err")"
     uninstall "$folder"
     expect_removed "$arch uninstall" "$folder"
     [ ! -e "$desktop/Morvane.lnk" ] || fail "$arch uninstall: the desktop shortcut is still there"
@@ -244,9 +323,26 @@ check_installer() {
     expect_installed "$arch install again without /D=" "$other"
     left=$(cd "$place" 2>/dev/null && ls | tr '\n' ' ')
     [ "$left" = "notes.txt " ] || fail "$arch: installed again into the default folder, not into $other"
+
+    echo "$arch: uninstalling while a file cannot be removed, then again"
+    # A folder in README.txt's place, which no Delete removes, as none removes
+    # a file that another program holds.
+    local held
+    held=$(unix_path "$other")/README.txt
+    rm -f "$held" && mkdir -p "$held/inside"
+    uninstall "$other"
+    query_entry || fail "$arch: the entry went, though README.txt could not"
+    [ -f "$(unix_path "$other")/uninstall.exe" ] || fail "$arch: the uninstaller went, though README.txt could not"
+    [ ! -e "$(unix_path "$other")/morvane.exe" ] || fail "$arch: morvane.exe stayed, though it could go"
+    rm -r "$held"
+    # A desktop shortcut of the user's own, of the name the installer gives
+    # its own: the entry does not say the installer made it.
+    echo "the user's own shortcut" >"$desktop/Morvane.lnk"
     uninstall "$other"
     expect_removed "$arch uninstall from /D=" "$other"
     [ ! -e "$(unix_path "$other")" ] || fail "$arch: $other was not removed, though empty"
+    [ "$(cat "$desktop/Morvane.lnk" 2>&1)" = "the user's own shortcut" ] ||
+        fail "$arch: the user's own desktop shortcut, which the installer did not make, went"
 
     stop_wine
     echo "$arch: installed, upgraded and removed in $((SECONDS - started)) s"
