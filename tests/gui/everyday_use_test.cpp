@@ -146,6 +146,31 @@ TEST_F(EverydayUseTest, MissingNameInAnyScriptIsReportedAsMissing) {
                                                               "Folder does not exist."}));
 }
 
+// Names that would pass the limit of 255 once ".~mq" or " (2)" is added get
+// a name fitted before the job writes anything. (Wine keeps its files on a
+// Linux file system, which counts bytes, so the names here are ASCII.)
+TEST_F(EverydayUseTest, NamesAtTheLengthLimitAreFittedAndTheJobsSucceed) {
+    DialogWatcher watcher;
+    for (const std::size_t length : {250u, 253u, 255u}) {
+        SCOPED_TRACE(length);
+        const std::string out = temp.MakeFolder("out" + std::to_string(length));
+        const std::string source = temp / std::string(length, 'n');
+        test::WriteBytes(source, test::PatternBytes(kSourceSize, 5));
+        SetMode(ID_FILE_ENCODE);
+        RunJob(source, out);
+        RunJob(source, out);
+        const std::vector<std::string> encoded = test::ListNames(out);
+        ASSERT_EQ(encoded.size(), 2u);
+        const std::string& numbered = encoded[0].ends_with(" (2).~mq") ? encoded[0] : encoded[1];
+        EXPECT_TRUE(numbered.ends_with(" (2).~mq")) << numbered;
+        SetMode(ID_FILE_DECODE);
+        RunJob(out + "/" + numbered, out);
+        EXPECT_EQ(test::ListNames(out).size(), 3u);
+        for (const std::string& name : test::ListNames(out)) EXPECT_LE(name.size(), 255u) << name;
+    }
+    EXPECT_EQ(watcher.TakeTexts(), std::vector<std::string>{});
+}
+
 // --- paths past the classic limit of 260 characters ---
 
 // Files in folders deeper than the standard library may reach on every
