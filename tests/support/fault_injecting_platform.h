@@ -2,8 +2,9 @@
 // for: a full disk, a read error, a short source, a source changed in place,
 // creation refused, a failing or fixed free-space query, a fixed clock, a
 // false source length, names that exist but cannot be probed, publication
-// refused or beaten to its name, and a close that fails once the name was
-// given, the name taken over meanwhile or not.
+// refused or beaten to its name, a temporary that stays after it, a close
+// that fails once the name was given (the name taken over meanwhile or not),
+// and stamps that cannot be had again.
 #pragma once
 
 #include <cstdint>
