@@ -30,7 +30,7 @@ public:
 // taken when a job starts and again once its source is read, so a source
 // cut short and grown back, or rewritten in place, shows. On POSIX st_dev,
 // st_ino, st_size, st_mtim and st_ctim (nanoseconds): writers are not locked
-// out there, and a write within mtim's resolution still moves ctim. On
+// out there, and a write whose st_mtim was set back still moves st_ctim. On
 // Windows the volume serial number and file ID (128 bits where the volume
 // gives them), the size and LastWriteTime; `changed` stays 0, since a
 // source is opened without leave to write and ChangeTime also moves for a

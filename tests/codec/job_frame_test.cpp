@@ -422,8 +422,8 @@ TEST_F(SourceChangedInPlace, RewrittenBeforeTheReadPosition) {
         EncodeChangedAt(400, [](const std::string& path) { Overwrite(path, 100, "rewritten"); }));
 }
 
-// Writers are not locked out here, and a write within mtime's resolution
-// still moves ctime: so does a chmod, which is taken as a change too.
+// Writers are not locked out here, so ctime, which no writer can set back,
+// is compared too; a chmod moves it, and is taken as a change.
 TEST_F(SourceChangedInPlace, PermissionsChanged) {
     ExpectChangedAndNoOutput(
         EncodeChangedAt(16, [](const std::string& path) { ASSERT_EQ(::chmod(path.c_str(), 0400), 0); }));
