@@ -1,9 +1,11 @@
 // How the program ends: the modal loop in this process, and the real
-// morvane.exe started as a process of its own.
+// morvane.exe started as a process of its own, and the mark it holds while it
+// runs, which the installer looks for.
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
 #include "resource.h"
+#include "running_mark.h"
 
 namespace morvane::gui_test {
 namespace {
@@ -38,7 +40,16 @@ HWND FindMainWindow(DWORD process) {
     return nullptr;
 }
 
+// Whether a morvane.exe runs, asked as the installer asks it.
+bool RunningMarkHeld() {
+    const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, kRunningMutexName);
+    if (mutex == nullptr) return false;
+    ::CloseHandle(mutex);
+    return true;
+}
+
 TEST(AppTest, ProgramExitsWith18AfterExitAnd0AfterClose) {
+    ASSERT_FALSE(RunningMarkHeld()) << "another morvane.exe runs";
     for (const Ending& ending : kEndings) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
@@ -54,8 +65,10 @@ TEST(AppTest, ProgramExitsWith18AfterExitAnd0AfterClose) {
         }
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(GetWindowTextString(window), "Morvane");
+        EXPECT_TRUE(RunningMarkHeld()) << "no running mark while the dialog shows";
         ::PostMessageA(window, WM_COMMAND, ending.command, 0);
         EXPECT_EQ(::WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+        EXPECT_FALSE(RunningMarkHeld()) << "the running mark outlived the program";
         DWORD code = 0;
         ::GetExitCodeProcess(process.hProcess, &code);
         EXPECT_EQ(code, static_cast<DWORD>(ending.exitCode)) << ending.command;
