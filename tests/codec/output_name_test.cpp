@@ -53,7 +53,8 @@ TEST(OutputName, NamesInAnyScriptComeBackWholeAsFarAsTheLimitAllows) {
         std::string onLinux;    // 255 bytes
     };
     const Case cases[] = {
-        {"130 Cyrillic", Repeat(cyrillic, 130) + ".bin", Repeat(cyrillic, 130) + ".bin", Repeat(cyrillic, 125) + ".bin"},
+        {"130 Cyrillic", Repeat(cyrillic, 130) + ".bin", Repeat(cyrillic, 130) + ".bin",
+         Repeat(cyrillic, 125) + ".bin"},
         {"200 CJK", Repeat(cjk, 200) + ".bin", Repeat(cjk, 200) + ".bin", Repeat(cjk, 83) + ".bin"},
         {"125 outside the BMP", Repeat(smiley, 125) + ".bin", Repeat(smiley, 125) + ".bin",
          Repeat(smiley, 62) + ".bin"},
