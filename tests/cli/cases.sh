@@ -135,8 +135,8 @@ case_names_at_the_limit() {
     repeat() { printf -- "$1%.0s" $(seq "$2"); }
     mkdir -p "$work/lim"
     local names=("$(repeat n 253)" "$(repeat n 251)" "$(repeat n 247)")
-    # Linux counts bytes: 127 Cyrillic letters are 254. (Wine keeps its files
-    # on a Linux file system, which Windows' count in UTF-16 units passes.)
+    # Linux counts bytes: 127 Cyrillic letters are 254. (Under Wine, Windows'
+    # count in UTF-16 units would pass the Linux file system's.)
     [ "$separator" = / ] && names=("$(repeat Я 127)" "$(repeat Я 125)" "$(repeat Я 123)")
     cp "$source" "$work/lim/${names[0]}"
     expect_run 0 "$work/lim${separator}${names[1]}.~mq" "" "name at the limit" -- \
