@@ -9,7 +9,7 @@ object=codec/transform/CMakeFiles/morvane_transform.dir/kernel_nibble_shuffle.cp
 checked=0
 for build in "$@"; do
   [[ -f $build/$object ]] || continue
-  format=$(i686-w64-mingw32-objdump -f "$build/$object" 2>/dev/null | sed -n 's/.*file format //p')
+  format=$(i686-w64-mingw32-objdump -f "$build/$object" 2>/dev/null | sed -n 's/.*file format //p' || true)
   [[ $format == pe-i386 ]] || continue
   prologue=$(i686-w64-mingw32-objdump -d "$build/$object" |
     awk '/<.*ApplySsse3.*>:$/ {on = 1; next} on && (NF == 0 || ++lines > 8) {on = 0} on')
