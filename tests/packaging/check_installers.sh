@@ -162,12 +162,13 @@ state() {
 }
 
 # hold_running_mark: starts the stand-in for a running morvane.exe, which
-# holds the program's mutex until its input ends, and waits until it says
-# it holds it; release_running_mark ends it and waits until Wine has let go.
+# holds the program's mutex until its input ends (or for 300 s at most), and
+# waits until it says it holds it; release_running_mark ends it and waits
+# until Wine has let go.
 hold_running_mark() {
     rm -f "$work/hold-input" && mkfifo "$work/hold-input" || return 1
     exec {hold_input}<>"$work/hold-input"
-    "$WINELOADER" "$holder" <"$work/hold-input" >"$work/held" 2>&1 {hold_input}>&- &
+    timeout -k 10 300 "$WINELOADER" "$holder" <"$work/hold-input" >"$work/held" 2>&1 {hold_input}>&- &
     hold_pid=$!
     local tries
     for ((tries = 0; tries < 1200; tries++)); do
