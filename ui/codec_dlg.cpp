@@ -18,9 +18,6 @@ constexpr UINT kLastKeyMessage = 0x0108;
 // Disabled while a job transforms data; the Close button becomes Stop.
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER, IDC_BROWSE_FOLDER, IDOK};
 
-// What a job's message says when its partial output stayed behind.
-constexpr char kLeftoverMark[] = "Unable to remove file ";
-
 // The DPI of the display a window is on: per window where the system says
 // (Windows 10 1607 and later), else the system's.
 UINT WindowDpi(HWND window) {
@@ -432,6 +429,11 @@ void CCodecDlg::OutputWritten(const std::string& path, const std::string& tempor
     m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath, m_strResultTemp));
 }
 
+void CCodecDlg::OutputNotRemoved(const std::string&) {
+    // The message that follows names it; the result line says it stayed.
+    m_bJobLeftOutput = true;
+}
+
 void CCodecDlg::EnableJobControls(bool enable) {
     if (!enable) {
         // A disabled control loses the focus and nothing takes it: remember it.
@@ -505,7 +507,6 @@ void CCodecDlg::ShowMessage(const std::string& text) {
     const bool inJob = m_bBusy != FALSE;
     if (inJob) {
         m_bJobFailed = true;
-        m_bJobLeftOutput = m_bJobLeftOutput || text.find(kLeftoverMark) != std::string::npos;
         ShowJobEnd();
         m_taskbar.ShowError(m_hWnd);
     }

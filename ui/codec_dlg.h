@@ -39,6 +39,7 @@ public:
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
+    void OutputNotRemoved(const std::string& path) override;
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
@@ -192,7 +193,7 @@ private:
     ULONGLONG m_nJobStartTick = 0;   // when its data began to be transformed
     ULONGLONG m_nLineTick = 0;       // when the line last showed its progress
     bool m_bJobFailed = false;       // it showed a message
-    bool m_bJobLeftOutput = false;   // ... saying a partial output stayed
+    bool m_bJobLeftOutput = false;   // its unfinished output stayed
     bool m_bStopRequested = false;
     // The action button was pressed while the latest job's worker, the job
     // done, was returning: the next job starts once it has.

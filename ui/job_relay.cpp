@@ -169,3 +169,7 @@ void CJobRelay::ShowMessage(const std::string& text) {
 void CJobRelay::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
     Post([path, temporaryNotRemoved](morvane::JobHost& dialog) { dialog.OutputWritten(path, temporaryNotRemoved); });
 }
+
+void CJobRelay::OutputNotRemoved(const std::string& path) {
+    Post([path](morvane::JobHost& dialog) { dialog.OutputNotRemoved(path); });
+}

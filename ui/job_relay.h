@@ -85,6 +85,7 @@ public:
     void SetProgressPos(std::uint32_t position) override;
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
+    void OutputNotRemoved(const std::string& path) override;
 
 private:
     using Call = std::function<void(morvane::JobHost&)>;

@@ -81,6 +81,15 @@ private:
     int m_counter = 1;
 };
 
+// Tells the host of an output left behind, from a clean-up path.
+void NotRemovedQuietly(JobHost& host, const std::string& path) noexcept {
+    try {
+        host.OutputNotRemoved(path);
+    } catch (...) {
+        // The message that follows says it too.
+    }
+}
+
 void CloseQuietly(std::unique_ptr<File>& file) noexcept {
     if (!file) return;
     try {
@@ -189,7 +198,9 @@ std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source
         // A failed allocation, a thread that could not start, anything.
         message = kApplicationError;
     }
-    message = WithLeftover(std::move(message), Discard(output));
+    const DiscardResult left = Discard(output);
+    if (!left.notRemoved.empty()) NotRemovedQuietly(context.host, left.notRemoved);
+    message = WithLeftover(std::move(message), left);
     if (!message.empty()) ShowQuietly(context.host, message);
     return kJobStopped;
 }

@@ -27,6 +27,9 @@ public:
     // `temporaryNotRemoved`, when not empty, is its temporary name, which
     // could not be removed: a second full-size copy the user should know of.
     virtual void OutputWritten(const std::string& /*path*/, const std::string& /*temporaryNotRemoved*/) {}
+    // Called when a job that failed could not remove its unfinished output,
+    // still at `path`, before the message that says why it failed.
+    virtual void OutputNotRemoved(const std::string& /*path*/) {}
     // True once the host wants the job stopped (its window has gone, an
     // interrupt came). Asked after the checks, before the output is created,
     // every few blocks while the payload is copied, and once more right
