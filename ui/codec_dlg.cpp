@@ -359,7 +359,7 @@ void CCodecDlg::OnUpdateShowInFolder(CCmdUI* pCmdUI) {
 }
 
 bool CCodecDlg::IsWorkerAlive() const {
-    return m_pJobRelay && !m_pJobRelay->Settled();
+    return m_pJobRelay && !m_pJobRelay->OverForDialog();
 }
 
 void CCodecDlg::OnDestroy() {
@@ -372,7 +372,7 @@ void CCodecDlg::OnDestroy() {
 void CCodecDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding || !IsWorkerAlive()) return;
     m_pJobRelay->Detach();
-    if (!m_pJobRelay->WaitUntilFinished(m_nEndSessionWaitMs)) return;
+    if (!m_pJobRelay->WaitForWorker(m_nEndSessionWaitMs)) return;
     // Should the process live on after all, the dialog is usable again, and
     // says the job was stopped.
     m_bStopRequested = true;

@@ -23,10 +23,10 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc, std::
         HWND dialog = nullptr;
         {
             std::lock_guard lock(relay->m_mutex);
-            relay->m_bFinished = true;
+            relay->m_bWorkerReturned = true;
             dialog = relay->m_hDialog;
         }
-        relay->m_finishedChanged.notify_all();
+        relay->m_returnedChanged.notify_all();
         // The dialog learns that the job is over for it even when the job's
         // last call was carried out before this: a press it kept meanwhile
         // starts now.
@@ -66,15 +66,15 @@ void CJobRelay::Detach() {
     m_carriedOut.notify_all();
 }
 
-bool CJobRelay::Settled() const {
+bool CJobRelay::OverForDialog() const {
     std::lock_guard lock(m_mutex);
-    return m_bFinished && (m_hDialog == nullptr || m_nDone == m_nQueued);
+    return m_bWorkerReturned && (m_hDialog == nullptr || m_nDone == m_nQueued);
 }
 
-bool CJobRelay::WaitUntilFinished(DWORD milliseconds) const {
+bool CJobRelay::WaitForWorker(DWORD milliseconds) const {
     std::unique_lock lock(m_mutex);
-    return m_finishedChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                      [this] { return m_bFinished.load(); });
+    return m_returnedChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                      [this] { return m_bWorkerReturned.load(); });
 }
 
 bool CJobRelay::HasWindow() const {

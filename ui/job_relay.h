@@ -47,7 +47,7 @@ public:
     // Starts one worker running `proc` on `request`, with a new relay to the
     // dialog as its host. The worker keeps the relay alive as long as it runs.
     // Once `proc` has returned the worker runs `onReturned` (if any; tests
-    // hold it there), then counts as finished and wakes the dialog.
+    // hold it there), then counts as returned and wakes the dialog.
     static std::shared_ptr<CJobRelay> Start(HWND hDialog, ThreadProc proc, std::unique_ptr<morvane::JobRequest> request,
                                             std::function<void()> onReturned = {});
     // On the dialog's thread: carries out, in order, the calls queued by
@@ -62,14 +62,14 @@ public:
     void Detach();
     // True once the worker has returned. The dialog is then sent
     // WM_JOB_HOST_CALL once more, unless it has detached.
-    bool Finished() const { return m_bFinished; }
+    bool WorkerReturned() const { return m_bWorkerReturned; }
     // True once the worker has returned and the dialog has carried out (or,
     // detached, dropped) every call it made: the job is over for the dialog.
-    bool Settled() const;
+    bool OverForDialog() const;
     // Waits up to `milliseconds` for the worker to return; true when it has.
     // Once detached, the worker never waits for the dialog's thread, so that
     // thread may wait here.
-    bool WaitUntilFinished(DWORD milliseconds) const;
+    bool WaitForWorker(DWORD milliseconds) const;
 
     // The user wants the job stopped. Any thread; the job notices it at its
     // next check of Cancelled().
@@ -107,12 +107,12 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_carriedOut;
-    HWND m_hDialog;                        // null once detached
-    std::deque<Call> m_calls;              // queued, not yet taken by the dialog's thread
-    std::uint64_t m_nQueued = 0;           // tickets given
-    std::uint64_t m_nDone = 0;             // tickets carried out (a detach drops the rest)
-    std::atomic<bool> m_bFinished{false};  // set under m_mutex
-    mutable std::condition_variable m_finishedChanged;
+    HWND m_hDialog;                              // null once detached
+    std::deque<Call> m_calls;                    // queued, not yet taken by the dialog's thread
+    std::uint64_t m_nQueued = 0;                 // tickets given
+    std::uint64_t m_nDone = 0;                   // tickets carried out (a detach drops the rest)
+    std::atomic<bool> m_bWorkerReturned{false};  // set under m_mutex
+    mutable std::condition_variable m_returnedChanged;
     std::atomic<bool> m_bStopRequested{false};
 
     // Stored by the worker, fetched by the dialog's thread.

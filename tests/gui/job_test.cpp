@@ -179,7 +179,7 @@ TEST_F(JobTest, EndOfTheSessionStopsTheJobAndWaitsForItsCleanUp) {
     // The process may end the moment the handler returns: by then the worker
     // has returned and left nothing behind.
     ::SendMessageA(Dlg(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_TRUE(job->Finished());
+    EXPECT_TRUE(job->WorkerReturned());
     EXPECT_FALSE(dlg.IsWorkerAlive());
     EXPECT_TRUE(test::ListNames(out).empty());
     EXPECT_TRUE(watcher.TakeTexts().empty());
@@ -202,7 +202,7 @@ TEST_F(JobTest, EndOfTheSessionWhileAJobsMessageShowsLetsTheJobEnd) {
         boxSeen = box != nullptr;
         // The dialog's thread handles it in the message box's own loop.
         ::SendMessageA(Dlg(), WM_ENDSESSION, TRUE, 0);
-        finishedWhenHandled = job->Finished();
+        finishedWhenHandled = job->WorkerReturned();
         if (box != nullptr) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     const bool ended = PumpUntil([&] { return !dlg.IsWorkerAlive(); });
@@ -238,7 +238,7 @@ TEST(JobClosingTest, ClosingDuringTheChecksLeavesNoOutput) {
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
     const int callsWhenGone = dlg->hostCalls;
     gate.hold.Open();
-    ASSERT_TRUE(PumpUntil([&] { return job->Finished(); }));
+    ASSERT_TRUE(PumpUntil([&] { return job->WorkerReturned(); }));
     // Whatever the worker posted before it returned is handled now.
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
