@@ -209,11 +209,13 @@ private:
 };
 
 // Forwards every method of a file to the file it owns, so a test's file
-// that changes one call overrides only that call and misses none.
-class FileWrapper : public File {
+// that changes one call overrides only that call and misses none. `Base` is
+// File, or OutputFile for OutputFileWrapper.
+template <typename Base>
+class BasicFileWrapper : public Base {
 public:
-    explicit FileWrapper(std::unique_ptr<File> target) : m_target(std::move(target)) {}
-    File& Target() const { return *m_target; }
+    explicit BasicFileWrapper(std::unique_ptr<Base> target) : m_target(std::move(target)) {}
+    Base& Target() const { return *m_target; }
 
     std::size_t Read(void* buffer, std::size_t size) override { return m_target->Read(buffer, size); }
     void Write(const void* data, std::size_t size) override { m_target->Write(data, size); }
@@ -227,31 +229,19 @@ public:
     void CommitWrite(std::size_t count) override { m_target->CommitWrite(count); }
 
 private:
-    std::unique_ptr<File> m_target;
+    std::unique_ptr<Base> m_target;
 };
 
+using FileWrapper = BasicFileWrapper<File>;
+
 // The same for an output: every method, Publish and Discard included.
-class OutputFileWrapper : public OutputFile {
+class OutputFileWrapper : public BasicFileWrapper<OutputFile> {
 public:
-    explicit OutputFileWrapper(std::unique_ptr<OutputFile> target) : m_target(std::move(target)) {}
-    OutputFile& Target() const { return *m_target; }
+    using BasicFileWrapper::BasicFileWrapper;
 
-    std::size_t Read(void* buffer, std::size_t size) override { return m_target->Read(buffer, size); }
-    void Write(const void* data, std::size_t size) override { m_target->Write(data, size); }
-    void Rewind() override { m_target->Rewind(); }
-    void Close() override { m_target->Close(); }
-    std::int64_t Length() override { return m_target->Length(); }
-    std::optional<std::uint32_t> Permissions() override { return m_target->Permissions(); }
-    std::optional<FileStamp> Stamp() override { return m_target->Stamp(); }
-    std::span<const std::uint8_t> ReadSpan(std::size_t size) override { return m_target->ReadSpan(size); }
-    std::span<std::uint8_t> WriteSpan(std::size_t size) override { return m_target->WriteSpan(size); }
-    void CommitWrite(std::size_t count) override { m_target->CommitWrite(count); }
-    PublishStatus Publish(const std::string& path) override { return m_target->Publish(path); }
-    std::string TemporaryNotRemoved() const override { return m_target->TemporaryNotRemoved(); }
-    DiscardResult Discard() noexcept override { return m_target->Discard(); }
-
-private:
-    std::unique_ptr<OutputFile> m_target;
+    PublishStatus Publish(const std::string& path) override { return Target().Publish(path); }
+    std::string TemporaryNotRemoved() const override { return Target().TemporaryNotRemoved(); }
+    DiscardResult Discard() noexcept override { return Target().Discard(); }
 };
 
 // The temporary name of an output to be published as `name` (no folder):
