@@ -17,9 +17,6 @@
 #include "utf8.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <sys/stat.h>
