@@ -25,12 +25,12 @@ morvane_wine_env "$arch" "$prefix"
 
 echo "prepare-wine-prefix: creating the $arch prefix $prefix"
 log="$prefix.log"
-if ! { "$WINELOADER" wineboot -i &&
+if ! { "${MORVANE_WINE_START[@]}" wineboot -i &&
        # No window manager runs on the virtual display; Wine's own
        # decorations spare about 2 s for every window hidden or destroyed.
-       "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
+       "${MORVANE_WINE_START[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
        # A crashing test must fail at once, not wait on the crash dialog.
-       "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+       "${MORVANE_WINE_START[@]}" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
        "$WINESERVER" -w; } >"$log" 2>&1 </dev/null; then
   fail "$(grep -v '^[[:space:]]*$' "$log" | tail -n 1) (whole log: $log)"
 fi
@@ -50,7 +50,7 @@ done
 # Korean name shows in the dialog's fields as itself, not as boxes.
 [[ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ]] ||
   fail "no CJK font (package fonts-wqy-microhei)"
-if ! { "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+if ! { "${MORVANE_WINE_START[@]}" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
          /v SimSun /d 'WenQuanYi Micro Hei' /f &&
        "$WINESERVER" -w; } >>"$log" 2>&1 </dev/null; then
   fail "cannot make SimSun stand for the CJK font (whole log: $log)"

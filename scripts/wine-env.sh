@@ -7,7 +7,9 @@
 #
 #   morvane_wine_loader ARCH     prints the loader of win32 or win64
 #   morvane_wine_runs ARCH       succeeds when that Wine can start here
-#   morvane_wine_env ARCH PREFIX exports what a program of ARCH needs
+#   morvane_wine_env ARCH PREFIX exports what a program of ARCH needs, and
+#                                sets MORVANE_WINE_START, the command that starts
+#                                a program: "${MORVANE_WINE_START[@]}" PROGRAM ARGS
 
 morvane_wine_loader() {
   case $1 in
@@ -53,6 +55,14 @@ morvane_wine_env() {
   WINELOADER=$(morvane_wine_loader "$1") || return 2
   WINESERVER=$(morvane_wine_server "$1")
   export WINELOADER WINESERVER WINEARCH=$1 WINEPREFIX=$2
+  # The loader without address-space randomisation. Debian's Wine has no
+  # preloader to claim Windows' fixed pages before anything else is mapped,
+  # and its loader sits just below them: with the heap placed at random after
+  # it, about one start in 5,000 found the shared user data's page taken
+  # ("failed to map the shared user data: c0000018") and ended with status 1.
+  # Laid out the same every time, the heap stays far below that page. The
+  # programs Wine starts in turn inherit the layout.
+  MORVANE_WINE_START=(setarch "$(uname -m)" -R "$WINELOADER")
   export WINEDEBUG=${WINEDEBUG:--all}
   # Without .NET and the HTML engine: nothing here needs them, and Wine would
   # otherwise try to fetch installers for them.

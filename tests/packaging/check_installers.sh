@@ -46,7 +46,7 @@ files=(morvane.exe morvane-cli.exe README.txt LICENSE.txt uninstall.exe)
 # files, never to a pipe: Wine's background programs, started by the first
 # one, would hold a pipe open. $work/out has the output without CRs.
 win() {
-    timeout -k 10 120 "$WINELOADER" "$@" </dev/null >"$work/out.raw" 2>"$work/err"
+    timeout -k 10 120 "${MORVANE_WINE_START[@]}" "$@" </dev/null >"$work/out.raw" 2>"$work/err"
     local status=$?
     tr -d '\r' <"$work/out.raw" >"$work/out"
     return "$status"
@@ -168,7 +168,7 @@ state() {
 hold_running_mark() {
     rm -f "$work/hold-input" && mkfifo "$work/hold-input" || return 1
     exec {hold_input}<>"$work/hold-input"
-    timeout -k 10 300 "$WINELOADER" "$holder" <"$work/hold-input" >"$work/held" 2>&1 {hold_input}>&- &
+    timeout -k 10 300 "${MORVANE_WINE_START[@]}" "$holder" <"$work/hold-input" >"$work/held" 2>&1 {hold_input}>&- &
     hold_pid=$!
     local tries
     for ((tries = 0; tries < 1200; tries++)); do
