@@ -33,9 +33,6 @@ UINT WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-// How often the result line follows a running job.
-constexpr ULONGLONG kProgressLineIntervalMs = 500;
-
 // The "..." buttons' icons are drawn for 96 DPI at this size.
 constexpr int kButtonIconSize = 16;
 
@@ -67,7 +64,7 @@ CCodecDlg::~CCodecDlg() {
     // The window goes first, while this class still handles its messages:
     // its destruction detaches the job and takes the menu bar with it.
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
-    if (m_pJobRelay) m_pJobRelay->Detach();
+    m_session.Detach();
     // The controls that used them have gone with the window.
     for (HICON icon : {m_hBrowseSourceIcon, m_hBrowseFolderIcon}) {
         if (icon != nullptr) ::DestroyIcon(icon);
@@ -253,7 +250,8 @@ void CCodecDlg::SetMode(UINT nID) {
     UpdateData(false);
     m_progress.SetPos(0);
     m_strResultPath.clear();
-    m_resultLine.Clear();
+    m_report.Clear();
+    ShowReport();
 }
 
 void CCodecDlg::OnOK() {
@@ -261,25 +259,25 @@ void CCodecDlg::OnOK() {
     // its checks with the button enabled, starts nothing. A job that has
     // handed the dialog back (no longer busy) has only its worker's return
     // left: a press then is kept, and starts the next job once it is over.
-    if (IsWorkerAlive()) {
-        if (!m_bBusy) m_bPressPending = true;
+    if (Phase() != JobPhase::Idle) {
+        if (Phase() == JobPhase::Returning) m_session.KeepPress();
         return;
     }
-    m_bPressPending = false;
     UpdateData(true);
     m_strSourcePath = UnquotedPath(m_strSourcePath);
     m_strTargetFolder = UnquotedPath(m_strTargetFolder);
     // Nothing of the previous job shows once this press is answered.
     m_progress.SetPos(0);
     m_strResultPath.clear();
-    m_bJobEncodes = m_bEncodeMode != FALSE;
+    const bool encode = m_bEncodeMode != FALSE;
     const char* refusal = nullptr;
     if (!morvane::PathExists(m_strSourcePath))
         refusal = "File not exist.";
     else if (!morvane::PathExists(m_strTargetFolder))
         refusal = "Folder does not exist.";
     if (refusal != nullptr) {
-        m_resultLine.SetText(result_text::Failed(m_bJobEncodes));
+        m_report.Refused(encode);
+        ShowReport();
         ShowMessage(refusal);
         return;
     }
@@ -288,17 +286,10 @@ void CCodecDlg::OnOK() {
     request->sourcePath = m_strSourcePath;
     request->targetFolder = m_strTargetFolder;
     request->platform = m_pJobPlatform;
-    m_strJobFileName = FileNameOf(m_strSourcePath);
-    m_nJobBlocks = 0;
-    m_bJobFailed = false;
-    m_bJobLeftOutput = false;
-    m_bStopRequested = false;
-    m_resultLine.SetText(result_text::Starting(m_bJobEncodes, m_strJobFileName));
-    // Busy from the press on, before the job's own SetBusy(true) arrives, so
-    // that no command that must wait for the job is offered meanwhile.
-    m_bBusy = TRUE;
-    m_pJobRelay = CJobRelay::Start(m_hWnd, m_bEncodeMode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc,
-                                   std::move(request), m_onWorkerReturned);
+    m_report.Started(encode, FileNameOf(m_strSourcePath));
+    ShowReport();
+    m_session.Start(m_hWnd, encode ? morvane::EncodeThreadProc : morvane::DecodeThreadProc, std::move(request),
+                    m_onWorkerReturned);
 }
 
 // The Close button and Escape: while a job transforms data they stop it;
@@ -307,7 +298,7 @@ void CCodecDlg::OnCancel() {
     // Escape arrives here even with the button disabled (a stop under way).
     const HWND close = GetDlgItem(IDCANCEL);
     if (close != nullptr && !::IsWindowEnabled(close)) return;
-    if (m_bJobControlsDisabled) {
+    if (Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping) {
         StopJob();
         return;
     }
@@ -315,18 +306,17 @@ void CCodecDlg::OnCancel() {
 }
 
 void CCodecDlg::StopJob() {
-    if (!IsWorkerAlive()) return;
-    m_pJobRelay->RequestStop();
-    m_bStopRequested = true;
+    if (!m_session.RequestStop()) return;
     // Until the job has ended: a second press would mean nothing.
     if (const HWND stop = GetDlgItem(IDCANCEL)) UpdateQuietly(stop, false);
-    m_resultLine.SetText(result_text::kStopping);
+    m_report.StopRequested();
+    ShowReport();
 }
 
 // The title bar's X and Alt+F4 (through WM_SYSCOMMAND or WM_CLOSE) keep
 // their rule: refused while a job transforms data.
 LRESULT CCodecDlg::OnCloseMessage(WPARAM, LPARAM) {
-    if (!m_bJobControlsDisabled) Default();
+    if (!ClosingRefused()) Default();
     return 0;
 }
 
@@ -347,7 +337,7 @@ LRESULT CCodecDlg::OnNotifyMessage(WPARAM, LPARAM lParam) {
 }
 
 void CCodecDlg::OnShowInFolder() {
-    if (m_bBusy || m_strResultPath.empty()) return;
+    if (m_session.Busy() || m_strResultPath.empty()) return;
     if (m_showInFolder)
         m_showInFolder(m_strResultPath);
     else
@@ -355,83 +345,83 @@ void CCodecDlg::OnShowInFolder() {
 }
 
 void CCodecDlg::OnUpdateShowInFolder(CCmdUI* pCmdUI) {
-    if (pCmdUI != nullptr) pCmdUI->Enable(m_bBusy == 0 && !m_strResultPath.empty());
+    if (pCmdUI != nullptr) pCmdUI->Enable(!m_session.Busy() && !m_strResultPath.empty());
 }
 
-bool CCodecDlg::IsWorkerAlive() const {
-    return m_pJobRelay && !m_pJobRelay->OverForDialog();
+bool CCodecDlg::ClosingRefused() const {
+    return Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping;
 }
 
 void CCodecDlg::OnDestroy() {
-    if (m_pJobRelay) m_pJobRelay->Detach();
+    m_session.Detach();
 }
 
 // The process may be ended as soon as this returns: a running job is
 // stopped, as if the dialog had gone, and its clean-up waited for, so no
 // temporary is left behind.
 void CCodecDlg::OnEndSession(BOOL bEnding) {
-    if (!bEnding || !IsWorkerAlive()) return;
-    m_pJobRelay->Detach();
-    if (!m_pJobRelay->WaitForWorker(m_nEndSessionWaitMs)) return;
+    if (!bEnding || Phase() == JobPhase::Idle) return;
+    if (!m_session.LetGoAndWait(m_nEndSessionWaitMs)) return;
     // Should the process live on after all, the dialog is usable again, and
     // says the job was stopped.
-    m_bStopRequested = true;
+    m_report.StopRequested();
+    ShowJobEnd(m_report.Outcome());
     SetBusy(false);
     EnableJobControls(true);
 }
 
 LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
-    CJobRelay::RunCalls(m_pJobRelay.get(), *this);
-    if (m_bPressPending && !IsWorkerAlive()) OnOK();
+    m_session.RunCalls(*this);
+    if (m_session.TakeDuePress()) OnOK();
     return 0;
 }
 
 LRESULT CCodecDlg::OnJobTimer(WPARAM wParam, LPARAM) {
     if (wParam != kJobProgressTimer) return 0;
-    CJobRelay::ShowLatestProgress(m_pJobRelay.get(), *this);
+    m_session.ShowLatestProgress(*this);
     // The speed and time left move on while the position stands still.
-    ShowJobProgress(static_cast<std::uint32_t>(::SendMessageW(m_progress.m_hWnd, PBM_GETPOS, 0, 0)));
+    m_report.Tick(::GetTickCount64());
+    ShowReport();
     return 0;
 }
 
-bool CCodecDlg::HasWindow() const {
-    return m_hWnd != nullptr;
-}
-
 void CCodecDlg::SetBusy(bool busy) {
-    m_bBusy = busy ? TRUE : FALSE;
-    if (busy) return;
-    m_taskbar.Clear();
-    ShowJobEnd();
+    m_session.SetBusy(busy);
+    if (!busy) m_taskbar.Clear();
 }
 
-void CCodecDlg::ShowJobEnd() {
-    if (!m_strResultPath.empty()) {
-        m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath, m_strResultTemp));
-        return;
-    }
-    // Nothing was written: the bar does not suggest otherwise.
-    m_progress.SetPos(0);
-    if (m_bJobLeftOutput)
-        m_resultLine.SetText(result_text::FailedWithLeftover(m_bJobEncodes));
-    else if (m_bStopRequested && !m_bJobFailed)
-        m_resultLine.SetText(result_text::kStopped);
+void CCodecDlg::JobEnded(const morvane::JobOutcome& outcome) {
+    ShowJobEnd(outcome);
+}
+
+void CCodecDlg::ShowJobEnd(const morvane::JobOutcome& outcome) {
+    morvane::JobOutcome shown = outcome;
+    // A folder typed with '/' gives a path of both separators: it shows,
+    // and goes to the shell, with Windows' own.
+    std::replace(shown.path.begin(), shown.path.end(), '/', '\\');
+    if (shown.kind == morvane::JobOutcome::Kind::Written)
+        m_strResultPath = shown.path;
     else
-        m_resultLine.SetText(result_text::Failed(m_bJobEncodes));
+        m_progress.SetPos(0);  // nothing was written: the bar does not suggest otherwise
+    m_report.Ended(shown);
+    ShowReport();
+}
+
+void CCodecDlg::ShowReport() {
+    m_resultLine.SetText(m_report.Line());
 }
 
 void CCodecDlg::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
-    // A folder typed with '/' gives a path of both separators: it shows,
-    // and goes to the shell, with Windows' own.
-    m_strResultPath = path;
-    std::replace(m_strResultPath.begin(), m_strResultPath.end(), '/', '\\');
-    m_strResultTemp = temporaryNotRemoved;
-    m_resultLine.SetText(result_text::Written(m_bJobEncodes, m_strResultPath, m_strResultTemp));
+    std::string written = path;
+    std::replace(written.begin(), written.end(), '/', '\\');
+    m_strResultPath = written;
+    m_report.Written(written, temporaryNotRemoved);
+    ShowReport();
 }
 
 void CCodecDlg::OutputNotRemoved(const std::string&) {
     // The message that follows names it; the result line says it stayed.
-    m_bJobLeftOutput = true;
+    m_report.OutputLeft();
 }
 
 void CCodecDlg::EnableJobControls(bool enable) {
@@ -454,8 +444,9 @@ void CCodecDlg::EnableJobControls(bool enable) {
     if (!enable && close != nullptr && m_hFocusBeforeJob != nullptr && m_hFocusBeforeJob != close) ::SetFocus(close);
     if (const HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-    if (enable && m_bJobControlsDisabled) RestoreFocusAfterJob();
-    m_bJobControlsDisabled = !enable;
+    const bool wereOff = ClosingRefused();
+    m_session.SetControlsOff(!enable);
+    if (enable && wereOff) RestoreFocusAfterJob();
 }
 
 void CCodecDlg::RestoreFocusAfterJob() {
@@ -473,9 +464,8 @@ void CCodecDlg::RestoreFocusAfterJob() {
 void CCodecDlg::SetProgressRange(std::uint32_t upper) {
     m_progress.SetRange32(0, static_cast<int>(upper));
     m_taskbar.Start(m_hWnd, upper);
-    m_nJobBlocks = upper;
-    m_nJobStartTick = ::GetTickCount64();
-    ShowJobProgress(0, true);
+    m_report.RangeSet(upper, ::GetTickCount64());
+    ShowReport();
 }
 
 void CCodecDlg::SetProgressStep(std::uint32_t step) {
@@ -485,29 +475,18 @@ void CCodecDlg::SetProgressStep(std::uint32_t step) {
 void CCodecDlg::SetProgressPos(std::uint32_t position) {
     m_progress.SetPos(static_cast<int>(position));
     m_taskbar.SetPos(position);
-    ShowJobProgress(position);
-}
-
-void CCodecDlg::ShowJobProgress(std::uint32_t position, bool now) {
-    // A stop under way, or a failure, says so until the job has ended.
-    if (m_bStopRequested || m_bJobFailed || !m_bBusy) return;
-    // Twice a second is enough to read; each repaint takes the dialog's
-    // thread a millisecond or more under Wine, on a core the job may need.
-    const ULONGLONG tick = ::GetTickCount64();
-    if (!now && tick - m_nLineTick < kProgressLineIntervalMs) return;
-    m_nLineTick = tick;
-    const std::uint64_t total = static_cast<std::uint64_t>(m_nJobBlocks) * morvane::kBlockSize;
-    const std::uint64_t done = static_cast<std::uint64_t>(position) * morvane::kBlockSize;
-    m_resultLine.SetText(result_text::Progress(m_bJobEncodes, m_strJobFileName, done, total, tick - m_nJobStartTick));
+    m_report.PositionReached(position, ::GetTickCount64());
+    ShowReport();
 }
 
 void CCodecDlg::ShowMessage(const std::string& text) {
     // A job's message is a failure: the taskbar button is red while it
     // shows, and the result line says what became of the output.
-    const bool inJob = m_bBusy != FALSE;
+    const bool inJob = m_session.Busy();
     if (inJob) {
-        m_bJobFailed = true;
-        ShowJobEnd();
+        m_report.FailureShown();
+        if (m_report.Outcome().kind != morvane::JobOutcome::Kind::Written) m_progress.SetPos(0);
+        ShowReport();
         m_taskbar.ShowError(m_hWnd);
     }
     AfxMessageBox(m_hWnd, text);
@@ -522,7 +501,7 @@ void CCodecDlg::ShowAboutBox() {
 void CCodecDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX)
         ShowAboutBox();
-    else if ((nID & 0xFFF0) != SC_CLOSE || !m_bJobControlsDisabled)
+    else if ((nID & 0xFFF0) != SC_CLOSE || !ClosingRefused())
         Default();
 }
 

@@ -2,8 +2,9 @@
 // folder with their pickers, the action button that starts one job on a
 // worker thread, the progress bar, the result line below it (what the job
 // is doing, then what it wrote) and the menu bar, whose Edit commands act
-// on the path field that has the focus. It is the job's host: the worker reaches it
-// only through CJobRelay, which carries each call out on this dialog's thread.
+// on the path field that has the focus. Its job's session says what the job
+// is doing; the worker reaches the dialog only as its view, through
+// CJobRelay, which carries each call out on this dialog's thread.
 // While a job transforms data the Close button reads "Stop" and, like Escape,
 // stops it.
 #pragma once
@@ -15,21 +16,22 @@
 #include <vector>
 
 #include "job.h"
-#include "job_relay.h"
+#include "job_report.h"
+#include "job_session.h"
+#include "job_view.h"
 #include "result_line.h"
 #include "taskbar_progress.h"
 #include "win/cmd_ui.h"
 #include "win/dialog.h"
 
-class CCodecDlg : public CDialog, public morvane::JobHost {
+class CCodecDlg : public CDialog, public IJobView {
 public:
     explicit CCodecDlg(CWnd* pParent = nullptr);
     ~CCodecDlg() override;
 
     bool PreTranslateMessage(MSG* pMsg) override;
 
-    // The job host, called on this dialog's thread.
-    bool HasWindow() const override;
+    // The job's view, called on this dialog's thread.
     void SetBusy(bool busy) override;
     // The two path fields, the two browse buttons, the action button and
     // the system menu's Close; the Close button turns into Stop and back.
@@ -40,14 +42,16 @@ public:
     void ShowMessage(const std::string& text) override;
     void OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) override;
     void OutputNotRemoved(const std::string& path) override;
+    void JobEnded(const morvane::JobOutcome& outcome) override;
 
-    BOOL IsBusy() const { return m_bBusy; }
+    JobPhase Phase() const { return m_session.Phase(); }
+    BOOL IsBusy() const { return m_session.Busy() ? TRUE : FALSE; }
     BOOL IsEncodeMode() const { return m_bEncodeMode; }
     // True from a job's start until its worker has returned and this dialog
     // has carried out all the job asked of it.
-    bool IsWorkerAlive() const;
+    bool IsWorkerAlive() const { return Phase() != JobPhase::Idle; }
     // The latest job's relay; it outlives the dialog while its worker runs.
-    std::shared_ptr<const CJobRelay> JobRelay() const { return m_pJobRelay; }
+    std::shared_ptr<const CJobRelay> JobRelay() const { return m_session.Relay(); }
     // The result line's whole text (it may show shortened).
     const std::string& ResultText() const { return m_resultLine.Text(); }
     // The output the latest job wrote, until a mode switch or another job;
@@ -124,7 +128,6 @@ protected:
     // item added without handlers from looking usable.
     BOOL m_bAutoDisableItems = TRUE;
     CMenu m_menu;
-    BOOL m_bBusy = FALSE;
     CTaskbarProgress m_taskbar;
     // Where the jobs reach the file system; null: the system. Tests hold a
     // job at a point of their choosing through it.
@@ -147,12 +150,13 @@ private:
     // File > Show in Folder, before Exit, with a separator of its own.
     void AddShowInFolderItem();
     // The job's end on the result line and the bar.
-    void ShowJobEnd();
+    void ShowJobEnd(const morvane::JobOutcome& outcome);
+    // The report's line on the result line.
+    void ShowReport();
     // Stop: the job stops at its next check.
     void StopJob();
-    // The running job's progress on the result line, unless it was shown
-    // less than half a second ago and `now` is false.
-    void ShowJobProgress(std::uint32_t position, bool now = false);
+    // While the job transforms data the window stays, and Close means Stop.
+    bool ClosingRefused() const;
     void ShowAboutBox();
     // The focused path field's window while it exists, else null.
     HWND FocusedEdit() const;
@@ -167,7 +171,7 @@ private:
     // controls were disabled, or to the action button.
     void RestoreFocusAfterJob();
 
-    std::shared_ptr<CJobRelay> m_pJobRelay;  // the latest job's
+    CJobSession m_session;  // the latest job
 
     // The window's DPI, and what it was created with: the template's
     // controls' rectangles and font, from which every other DPI is scaled.
@@ -185,20 +189,8 @@ private:
 
     // The latest job, as the result line tells it.
     CResultLine m_resultLine;
-    std::string m_strResultPath;     // what it wrote, once written
-    std::string m_strResultTemp;     // ... and its temporary, not removed
-    bool m_bJobEncodes = true;       // the mode it was started in
-    std::string m_strJobFileName;    // its source's name
-    std::uint32_t m_nJobBlocks = 0;  // the bar's range
-    ULONGLONG m_nJobStartTick = 0;   // when its data began to be transformed
-    ULONGLONG m_nLineTick = 0;       // when the line last showed its progress
-    bool m_bJobFailed = false;       // it showed a message
-    bool m_bJobLeftOutput = false;   // its unfinished output stayed
-    bool m_bStopRequested = false;
-    // The action button was pressed while the latest job's worker, the job
-    // done, was returning: the next job starts once it has.
-    bool m_bPressPending = false;
+    morvane::JobReport m_report;
+    std::string m_strResultPath;  // what it wrote, once written
     // The control that had the focus when the job disabled the controls.
     HWND m_hFocusBeforeJob = nullptr;
-    bool m_bJobControlsDisabled = false;
 };

@@ -55,7 +55,7 @@ HWND CCodecDlg::FocusedEdit() const {
     return m_pFocusEdit->m_hWnd;
 }
 
-// Greyed items cannot be chosen, so the commands need no test of m_bBusy.
+// Greyed items cannot be chosen, so the commands need no test of the job's phase.
 void CCodecDlg::SendToFocusedEdit(UINT message, WPARAM wParam, LPARAM lParam) {
     if (const HWND edit = FocusedEdit()) ::SendMessageW(edit, message, wParam, lParam);
 }
@@ -91,7 +91,7 @@ void CCodecDlg::OnEditSelectAll() {
 // `condition` holds for it.
 void CCodecDlg::UpdateEditItem(CCmdUI* pCmdUI, bool (*condition)(HWND edit)) {
     if (pCmdUI == nullptr) return;
-    const HWND edit = m_bBusy ? nullptr : FocusedEdit();
+    const HWND edit = m_session.Busy() ? nullptr : FocusedEdit();
     pCmdUI->Enable(edit != nullptr && condition(edit));
 }
 
@@ -113,7 +113,7 @@ void CCodecDlg::OnUpdateEditSelectAll(CCmdUI* pCmdUI) {
 
 // Encode, Decode and Exit wait while a job runs.
 void CCodecDlg::OnUpdateNotBusy(CCmdUI* pCmdUI) {
-    if (pCmdUI != nullptr) pCmdUI->Enable(m_bBusy == 0);
+    if (pCmdUI != nullptr) pCmdUI->Enable(!m_session.Busy());
 }
 
 void CCodecDlg::OnInitMenuPopup(HMENU hPopup, UINT, BOOL bSysMenu) {

@@ -37,7 +37,7 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc, std::
     return relay;
 }
 
-void CJobRelay::RunCalls(CJobRelay* current, morvane::JobHost& dialog) {
+void CJobRelay::RunCalls(CJobRelay* current, IJobView& dialog) {
     if (current == nullptr) return;
     for (;;) {
         Call call;
@@ -112,19 +112,28 @@ void CJobRelay::Send(Call call) {
     m_carriedOut.wait(lock, [&] { return m_hDialog == nullptr || m_nDone >= ticket; });
 }
 
-// The job's end: the last position is shown first.
+// The job's end: the last position is shown first, then what became of it.
 void CJobRelay::SetBusy(bool busy) {
-    if (!busy) FlushProgress();
-    Post([busy](morvane::JobHost& dialog) { dialog.SetBusy(busy); });
+    if (busy) {
+        m_outcome = {};
+        m_bMessageShown = false;
+    } else {
+        FlushProgress();
+        if (m_outcome.kind != morvane::JobOutcome::Kind::Written &&
+            m_outcome.kind != morvane::JobOutcome::Kind::FailedOutputLeft && !m_bMessageShown && m_bStopRequested)
+            m_outcome.kind = morvane::JobOutcome::Kind::Stopped;
+        Post([outcome = m_outcome](IJobView& dialog) { dialog.JobEnded(outcome); });
+    }
+    Post([busy](IJobView& dialog) { dialog.SetBusy(busy); });
 }
 
 void CJobRelay::EnableJobControls(bool enable) {
-    Post([enable](morvane::JobHost& dialog) { dialog.EnableJobControls(enable); });
+    Post([enable](IJobView& dialog) { dialog.EnableJobControls(enable); });
 }
 
 // The range starts the transfer of the data, so the timer starts with it.
 void CJobRelay::SetProgressRange(std::uint32_t upper) {
-    Post([this, upper](morvane::JobHost& dialog) {
+    Post([this, upper](IJobView& dialog) {
         dialog.SetProgressRange(upper);
         // Without a window a timer would be the thread's, and never stopped.
         if (const HWND window = Dialog()) ::SetTimer(window, kJobProgressTimer, kProgressIntervalMs, nullptr);
@@ -132,7 +141,7 @@ void CJobRelay::SetProgressRange(std::uint32_t upper) {
 }
 
 void CJobRelay::SetProgressStep(std::uint32_t step) {
-    Post([step](morvane::JobHost& dialog) { dialog.SetProgressStep(step); });
+    Post([step](IJobView& dialog) { dialog.SetProgressStep(step); });
 }
 
 // The frame reports every block: this costs the worker one store.
@@ -140,11 +149,11 @@ void CJobRelay::SetProgressPos(std::uint32_t position) {
     m_nPosition.store(position, std::memory_order_relaxed);
 }
 
-void CJobRelay::ShowLatestProgress(CJobRelay* current, morvane::JobHost& dialog) {
+void CJobRelay::ShowLatestProgress(CJobRelay* current, IJobView& dialog) {
     if (current != nullptr && current->HasWindow()) current->ShowProgress(dialog);
 }
 
-void CJobRelay::ShowProgress(morvane::JobHost& dialog) {
+void CJobRelay::ShowProgress(IJobView& dialog) {
     const std::uint32_t position = m_nPosition.load(std::memory_order_relaxed);
     if (position == m_nShown) return;
     m_nShown = position;
@@ -153,7 +162,7 @@ void CJobRelay::ShowProgress(morvane::JobHost& dialog) {
 
 // Queued after the last position was stored, so it shows that one.
 void CJobRelay::FlushProgress() {
-    Post([this](morvane::JobHost& dialog) {
+    Post([this](IJobView& dialog) {
         if (const HWND window = Dialog()) ::KillTimer(window, kJobProgressTimer);
         ShowProgress(dialog);
     });
@@ -162,14 +171,18 @@ void CJobRelay::FlushProgress() {
 // The one call the worker waits for: the job goes on once the user has read
 // the message. The text is copied, so the call owns all it uses.
 void CJobRelay::ShowMessage(const std::string& text) {
-    Send([text](morvane::JobHost& dialog) { dialog.ShowMessage(text); });
+    m_bMessageShown = true;
+    Send([text](IJobView& dialog) { dialog.ShowMessage(text); });
 }
 
 // The paths are copied: the call owns all it uses.
 void CJobRelay::OutputWritten(const std::string& path, const std::string& temporaryNotRemoved) {
-    Post([path, temporaryNotRemoved](morvane::JobHost& dialog) { dialog.OutputWritten(path, temporaryNotRemoved); });
+    m_outcome = {morvane::JobOutcome::Kind::Written, path, temporaryNotRemoved};
+    Post([path, temporaryNotRemoved](IJobView& dialog) { dialog.OutputWritten(path, temporaryNotRemoved); });
 }
 
 void CJobRelay::OutputNotRemoved(const std::string& path) {
-    Post([path](morvane::JobHost& dialog) { dialog.OutputNotRemoved(path); });
+    if (m_outcome.kind != morvane::JobOutcome::Kind::Written)
+        m_outcome.kind = morvane::JobOutcome::Kind::FailedOutputLeft;
+    Post([path](IJobView& dialog) { dialog.OutputNotRemoved(path); });
 }

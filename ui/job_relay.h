@@ -29,6 +29,8 @@
 #include <mutex>
 
 #include "job.h"
+#include "job_report.h"
+#include "job_view.h"
 
 // Posted to the dialog when its job has queued calls.
 inline constexpr UINT WM_JOB_HOST_CALL = WM_APP + 1;
@@ -52,10 +54,10 @@ public:
                                             std::function<void()> onReturned = {});
     // On the dialog's thread: carries out, in order, the calls queued by
     // `current`, the dialog's job, unless the dialog has detached.
-    static void RunCalls(CJobRelay* current, morvane::JobHost& dialog);
+    static void RunCalls(CJobRelay* current, IJobView& dialog);
     // On the dialog's thread, at each tick of kJobProgressTimer: shows the
     // latest position of `current`, the dialog's job, when it has moved.
-    static void ShowLatestProgress(CJobRelay* current, morvane::JobHost& dialog);
+    static void ShowLatestProgress(CJobRelay* current, IJobView& dialog);
 
     // The dialog is going: no call reaches it any more, and a worker waiting
     // for one goes on.
@@ -88,7 +90,7 @@ public:
     void OutputNotRemoved(const std::string& path) override;
 
 private:
-    using Call = std::function<void(morvane::JobHost&)>;
+    using Call = std::function<void(IJobView&)>;
     // About 10 updates of the bar a second at most: under Wine each repaint
     // of the bar took 1 to 3 ms of the dialog's thread, and 30 a second
     // slowed a job sharing two cores with it by several per cent.
@@ -101,7 +103,7 @@ private:
     void Send(Call call);
     HWND Dialog() const;
     // On the dialog's thread: the position, if it moved the bar.
-    void ShowProgress(morvane::JobHost& dialog);
+    void ShowProgress(IJobView& dialog);
     // Stops the timer and shows the last position.
     void FlushProgress();
 
@@ -119,4 +121,7 @@ private:
     std::atomic<std::uint32_t> m_nPosition{0};
     // The dialog's thread only.
     std::uint32_t m_nShown = 0;
+    // What became of the job, as its calls tell it; the worker's only.
+    morvane::JobOutcome m_outcome;
+    bool m_bMessageShown = false;
 };

@@ -11,7 +11,7 @@
 
 #include "path_text.h"
 #include "resource.h"
-#include "result_line.h"
+#include "result_text.h"
 #include "win/app.h"
 #include "win/file_dialog.h"
 
@@ -71,7 +71,7 @@ void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
         ~DropFinisher() { ::DragFinish(drop); }
     } finisher{hDropInfo};
     // The fields are the job's until its worker has returned.
-    if (IsWorkerAlive() || ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 0) return;
+    if (Phase() != JobPhase::Idle || ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 0) return;
     // Of several items, the first counts; the result line says so.
     const UINT count = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     const UINT length = ::DragQueryFileW(hDropInfo, 0, nullptr, 0);
@@ -86,7 +86,8 @@ void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
     if (count > 1) {
         // The line no longer names the latest output.
         m_strResultPath.clear();
-        m_resultLine.SetText(result_text::DropIgnored(count - 1));
+        m_report.SetLine(result_text::DropIgnored(count - 1));
+        ShowReport();
     }
 }
 
