@@ -18,21 +18,6 @@ constexpr UINT kLastKeyMessage = 0x0108;
 // Disabled while a job transforms data; the Close button becomes Stop.
 constexpr int kJobControls[] = {IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_TARGET_FOLDER, IDC_BROWSE_FOLDER, IDOK};
 
-// The DPI of the display a window is on: per window where the system says
-// (Windows 10 1607 and later), else the system's.
-UINT WindowDpi(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow != nullptr) {
-        if (const UINT dpi = getDpiForWindow(window)) return dpi;
-    }
-    const HDC dc = ::GetDC(window);
-    const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc != nullptr) ::ReleaseDC(window, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
 // The "..." buttons' icons are drawn for 96 DPI at this size.
 constexpr int kButtonIconSize = 16;
 
@@ -69,7 +54,6 @@ CCodecDlg::~CCodecDlg() {
     for (HICON icon : {m_hBrowseSourceIcon, m_hBrowseFolderIcon}) {
         if (icon != nullptr) ::DestroyIcon(icon);
     }
-    if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
 }
 
 void CCodecDlg::DoDataExchange(CDataExchange* pDX) {
@@ -137,18 +121,10 @@ BOOL CCodecDlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_pFocusEdit = nullptr;
-    // What a change of DPI scales.
-    m_nDpi = m_nCreationDpi = WindowDpi(m_hWnd);
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        ControlPlace place{child, {}};
-        ::GetWindowRect(child, &place.rect);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place.rect), 2);
-        m_creationPlaces.push_back(place);
-    }
-    const auto font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-    if (font != nullptr) ::GetObjectW(font, sizeof m_creationFont, &m_creationFont);
+    // What a change of DPI scales: the template's controls, not the line.
+    m_dpiScaler.Capture(m_hWnd);
     // Below the template's controls; the window grows by its height.
-    m_resultLine.Create(m_hWnd, IDC_RESULT_LINE, font);
+    m_resultLine.Create(m_hWnd, IDC_RESULT_LINE, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
 
     if (!m_menu.LoadMenu(IDR_MAINFRAME) || !::SetMenu(m_hWnd, m_menu.m_hMenu)) {
         AfxMessageBox(m_hWnd, "Unable to open the Application.");
@@ -171,7 +147,7 @@ void CCodecDlg::SetButtonIcons() {
 void CCodecDlg::SetButtonIcon(int nIDButton, UINT nIDIcon, HICON& owned) {
     const HWND button = GetDlgItem(nIDButton);
     if (button == nullptr) return;
-    const int size = ::MulDiv(kButtonIconSize, static_cast<int>(m_nDpi), 96);
+    const int size = m_dpiScaler.Scaled96(kButtonIconSize);
     // Not shared: a shared image keeps the first size it was loaded at.
     const auto icon = static_cast<HICON>(
         ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDIcon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -189,35 +165,11 @@ LRESULT CCodecDlg::OnGetDpiScaledSize(WPARAM, LPARAM) {
 }
 
 LRESULT CCodecDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    const UINT dpi = HIWORD(wParam);
-    if (dpi != 0 && dpi != m_nDpi) {
-        m_nDpi = dpi;
-        // The template's font and places, scaled from those it was created
-        // with, so that no rounding adds up over several changes.
-        LOGFONTW scaled = m_creationFont;
-        scaled.lfHeight = ::MulDiv(m_creationFont.lfHeight, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
-        const HFONT font = ::CreateFontIndirectW(&scaled);
-        const auto scale = [&](LONG value) {
-            return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(m_nCreationDpi));
-        };
-        for (const ControlPlace& place : m_creationPlaces) {
-            if (!::IsWindow(place.control)) continue;
-            ::MoveWindow(place.control, scale(place.rect.left), scale(place.rect.top),
-                         scale(place.rect.right) - scale(place.rect.left),
-                         scale(place.rect.bottom) - scale(place.rect.top), TRUE);
-            if (font != nullptr) ::SendMessageW(place.control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        }
-        if (font != nullptr) {
-            m_resultLine.SetFont(font);
-            if (m_hScaledFont != nullptr) ::DeleteObject(m_hScaledFont);
-            m_hScaledFont = font;
-        }
+    if (m_dpiScaler.Rescale(HIWORD(wParam))) {
+        if (const HFONT font = m_dpiScaler.Font()) m_resultLine.SetFont(font);
         SetButtonIcons();
     }
-    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    CDpiScaler::MoveToSuggested(m_hWnd, reinterpret_cast<const RECT*>(lParam));
     return 0;
 }
 

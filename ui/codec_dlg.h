@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "job.h"
 #include "job_report.h"
@@ -23,6 +22,7 @@
 #include "taskbar_progress.h"
 #include "win/cmd_ui.h"
 #include "win/dialog.h"
+#include "win/dpi_scaler.h"
 
 class CCodecDlg : public CDialog, public IJobView {
 public:
@@ -173,17 +173,8 @@ private:
 
     CJobSession m_session;  // the latest job
 
-    // The window's DPI, and what it was created with: the template's
-    // controls' rectangles and font, from which every other DPI is scaled.
-    UINT m_nDpi = 96;
-    UINT m_nCreationDpi = 96;
-    struct ControlPlace {
-        HWND control;
-        RECT rect;  // in the client area
-    };
-    std::vector<ControlPlace> m_creationPlaces;
-    LOGFONTW m_creationFont{};
-    HFONT m_hScaledFont = nullptr;        // owned; null until the first DPI change
+    // The template's controls and font at the window's DPI.
+    CDpiScaler m_dpiScaler;
     HICON m_hBrowseSourceIcon = nullptr;  // owned
     HICON m_hBrowseFolderIcon = nullptr;  // owned
 
