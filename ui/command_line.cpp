@@ -35,6 +35,21 @@ const char* Reason(ArgumentProblem problem) {
     return "";
 }
 
+enum class Word { Usage, Encode, Decode, Folder, UnknownSwitch, Path };
+
+// What an argument is by its spelling alone; for Folder, `folder` gets the
+// folder it names.
+Word Classify(const std::string& argument, std::string* folder) {
+    if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return Word::Path;
+    const std::string name = Lowercase(argument.substr(1));
+    if (name == "?") return Word::Usage;
+    if (name == "encode") return Word::Encode;
+    if (name == "decode") return Word::Decode;
+    if (!name.starts_with(kFolderSwitch)) return Word::UnknownSwitch;
+    if (folder != nullptr) *folder = argument.substr(1 + sizeof kFolderSwitch - 1);
+    return Word::Folder;
+}
+
 class Parser {
 public:
     explicit Parser(const PathKindOf& kindOf) : m_kindOf(kindOf) {}
@@ -49,30 +64,41 @@ public:
 private:
     // True when `argument` was taken as a switch, used or not.
     bool Switch(const std::string& argument) {
-        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
-        const std::string name = Lowercase(argument.substr(1));
-        if (name == "?") {
+        std::string folder;
+        switch (Classify(argument, &folder)) {
+        case Word::Usage:
             m_result.usage = true;
-        } else if (name == "encode" || name == "decode") {
-            const StartSwitch mode = name == "encode" ? StartSwitch::Encode : StartSwitch::Decode;
-            if (m_result.mode == StartSwitch::None || m_result.mode == mode)
-                m_result.mode = mode;
-            else
-                Refuse(argument, ArgumentProblem::SecondMode);
-        } else if (name.starts_with(kFolderSwitch)) {
-            const std::string folder = argument.substr(1 + sizeof kFolderSwitch - 1);
+            return true;
+        case Word::Encode:
+            Mode(argument, StartSwitch::Encode);
+            return true;
+        case Word::Decode:
+            Mode(argument, StartSwitch::Decode);
+            return true;
+        case Word::Folder:
             if (folder.empty())
                 Refuse(argument, ArgumentProblem::Missing);
             else if (m_kindOf(folder) == PathKind::File)
                 Refuse(argument, ArgumentProblem::NotAFolder);
             else
                 Path(argument, folder);
-        } else if (m_kindOf(argument) == PathKind::Missing) {
+            return true;
+        case Word::UnknownSwitch:
+            // A path from the root that looks like a switch is a path.
+            if (m_kindOf(argument) != PathKind::Missing) return false;
             Refuse(argument, ArgumentProblem::UnknownSwitch);
-        } else {
-            return false;  // a path from the root that looks like a switch
+            return true;
+        case Word::Path:
+            break;
         }
-        return true;
+        return false;
+    }
+
+    void Mode(const std::string& argument, StartSwitch mode) {
+        if (m_result.mode == StartSwitch::None || m_result.mode == mode)
+            m_result.mode = mode;
+        else
+            Refuse(argument, ArgumentProblem::SecondMode);
     }
 
     // `path` is the path `argument` gives.
@@ -108,6 +134,30 @@ private:
 
 StartArguments ParseStartArguments(const std::vector<std::string>& arguments, const PathKindOf& kindOf) {
     return Parser(kindOf).Parse(arguments);
+}
+
+std::vector<std::string> WithFullPaths(const std::vector<std::string>& arguments, const PathKindOf& kindOf,
+                                       const FullPathOf& fullPath) {
+    std::vector<std::string> result;
+    for (const std::string& argument : arguments) {
+        std::string folder;
+        switch (Classify(argument, &folder)) {
+        case Word::Folder:
+            result.push_back(folder.empty() ? argument
+                                            : argument.substr(0, argument.size() - folder.size()) + fullPath(folder));
+            break;
+        case Word::UnknownSwitch:
+            result.push_back(kindOf(argument) == PathKind::Missing ? argument : fullPath(argument));
+            break;
+        case Word::Path:
+            result.push_back(argument.empty() ? argument : fullPath(argument));
+            break;
+        default:
+            result.push_back(argument);
+            break;
+        }
+    }
+    return result;
 }
 
 bool StartsLikeContainer(Platform& platform, const std::string& path) {

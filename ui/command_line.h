@@ -53,6 +53,14 @@ struct StartArguments {
 // among the paths, is the target; any other folder is refused.
 StartArguments ParseStartArguments(const std::vector<std::string>& arguments, const PathKindOf& kindOf);
 
+// The full path of a path relative to this process's current folder.
+using FullPathOf = std::function<std::string(const std::string& path)>;
+
+// The arguments with every path made full, switches kept as given, so that
+// another process, whose current folder differs, reads them alike.
+std::vector<std::string> WithFullPaths(const std::vector<std::string>& arguments, const PathKindOf& kindOf,
+                                       const FullPathOf& fullPath);
+
 // True when the file at `path` starts with the container's magic and magic
 // number; false for anything else, one that cannot be read included.
 bool StartsLikeContainer(Platform& platform, const std::string& path);

@@ -94,6 +94,15 @@ TEST(StartArgumentsTest, EachCommandLine) {
     }
 }
 
+// Another process reads the paths alike: each made full, the switches kept.
+TEST(StartArgumentsTest, PathsMadeFullForAnotherProcess) {
+    const auto full = [](const std::string& path) { return "C:\\cwd\\" + path; };
+    const std::vector<std::string> given = {"/Encode", "/?", "a.txt", "/FOLDER:out", "/folder:", "/x", "/data.bin", ""};
+    const std::vector<std::string> expected = {"/Encode",  "/?", "C:\\cwd\\a.txt",     "/FOLDER:C:\\cwd\\out",
+                                               "/folder:", "/x", "C:\\cwd\\/data.bin", ""};
+    EXPECT_EQ(morvane::ui::WithFullPaths(given, KindOf, full), expected);
+}
+
 std::vector<std::uint8_t> ContainerStart() {
     std::vector<std::uint8_t> bytes(morvane::kMagic.begin(), morvane::kMagic.end());
     bytes.resize(bytes.size() + 4);

@@ -1,0 +1,46 @@
+#include "program_arguments.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+
+#include "win_path.h"
+
+namespace {
+
+struct LocalFreer {
+    void operator()(LPWSTR* memory) const { ::LocalFree(memory); }
+};
+
+}  // namespace
+
+std::vector<std::string> ProgramArguments() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreer> words(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    if (!words) return arguments;
+    // The first is the program itself.
+    for (int i = 1; i < count; ++i) arguments.push_back(morvane::NarrowToUtf8(words.get()[i]));
+    return arguments;
+}
+
+morvane::ui::PathKind PathKindOnDisk(const std::string& path) {
+    if (path.empty()) return morvane::ui::PathKind::Missing;
+    const DWORD attributes = ::GetFileAttributesW(morvane::FileSystemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return morvane::ui::PathKind::Missing;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return morvane::ui::PathKind::Folder;
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return morvane::ui::PathKind::Other;
+    return morvane::ui::PathKind::File;
+}
+
+std::string FullPathOnDisk(const std::string& path) {
+    const std::wstring wide = morvane::WidenUtf8(path);
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return morvane::NarrowToUtf8(full);
+}
