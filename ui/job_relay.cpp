@@ -14,8 +14,9 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc, std::
     request->host = relay.get();
     morvane::JobRequest* owned = request.get();
     std::thread worker([relay, proc, owned, onReturned = std::move(onReturned)] {
+        std::uint32_t result = morvane::kJobNoRequest;
         try {
-            proc(owned);  // deletes the request
+            result = proc(owned);  // deletes the request
             if (onReturned) onReturned();
         } catch (...) {
             // Nothing may escape a thread; the job has ended either way.
@@ -23,6 +24,7 @@ std::shared_ptr<CJobRelay> CJobRelay::Start(HWND hDialog, ThreadProc proc, std::
         HWND dialog = nullptr;
         {
             std::lock_guard lock(relay->m_mutex);
+            relay->m_nResult = result;
             relay->m_bWorkerReturned = true;
             dialog = relay->m_hDialog;
         }

@@ -65,6 +65,9 @@ public:
     // True once the worker has returned. The dialog is then sent
     // WM_JOB_HOST_CALL once more, unless it has detached.
     bool WorkerReturned() const { return m_bWorkerReturned; }
+    // What the job returned (a morvane::JobResult), once the worker has
+    // returned; it agrees with the outcome the dialog was given at the end.
+    std::uint32_t Result() const { return m_nResult; }
     // True once the worker has returned and the dialog has carried out (or,
     // detached, dropped) every call it made: the job is over for the dialog.
     bool OverForDialog() const;
@@ -109,11 +112,12 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_carriedOut;
-    HWND m_hDialog;                              // null once detached
-    std::deque<Call> m_calls;                    // queued, not yet taken by the dialog's thread
-    std::uint64_t m_nQueued = 0;                 // tickets given
-    std::uint64_t m_nDone = 0;                   // tickets carried out (a detach drops the rest)
-    std::atomic<bool> m_bWorkerReturned{false};  // set under m_mutex
+    HWND m_hDialog;                                                // null once detached
+    std::deque<Call> m_calls;                                      // queued, not yet taken by the dialog's thread
+    std::uint64_t m_nQueued = 0;                                   // tickets given
+    std::uint64_t m_nDone = 0;                                     // tickets carried out (a detach drops the rest)
+    std::atomic<std::uint32_t> m_nResult{morvane::kJobNoRequest};  // set before m_bWorkerReturned
+    std::atomic<bool> m_bWorkerReturned{false};                    // set under m_mutex
     mutable std::condition_variable m_returnedChanged;
     std::atomic<bool> m_bStopRequested{false};
 

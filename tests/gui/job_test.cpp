@@ -121,6 +121,29 @@ TEST_F(JobTest, RefusalOfTheFrameIsShownAndLeavesControlsEnabled) {
     EXPECT_EQ(test::ListNames(temp.Path()), std::vector<std::string>{"small.bin"});
 }
 
+// What the job returned reaches the dialog with its outcome, and the two
+// agree: the line tells what the job says it did.
+TEST_F(JobTest, TheJobsResultAgreesWithTheLine) {
+    const struct {
+        std::size_t size;
+        std::uint32_t result;
+        std::string line;
+    } cases[] = {
+        {kSourceSize, kJobDone, "Encoded into \"" + WindowsPath(temp.Path()) + "\\data.~mq\""},
+        {1000, kJobStopped, "Encoding failed; nothing was written."},
+    };
+    DialogWatcher watcher;
+    for (const auto& c : cases) {
+        test::WriteBytes(temp / "data.bin", test::PatternBytes(c.size));
+        RunJob(temp / "data.bin", temp.Path());
+        ASSERT_NE(dlg.JobRelay(), nullptr);
+        EXPECT_EQ(dlg.JobRelay()->Result(), c.result) << c.size;
+        EXPECT_EQ(dlg.ResultText(), c.line) << c.size;
+        EXPECT_EQ(dlg.Phase(), JobPhase::Idle) << c.size;
+        ::DeleteFileA((temp / "data.~mq").c_str());
+    }
+}
+
 TEST_F(JobTest, PressWhileTheWorkerLivesStartsNothing) {
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = temp.MakeFolder("out");
