@@ -12,183 +12,114 @@
 
 namespace {
 
-using morvane::ui::ArgumentProblem;
 using morvane::ui::PathKind;
-using morvane::ui::StartSwitch;
-
-const std::map<std::string, PathKind> kNames = {
-    {"C:\\d\\a.txt", PathKind::File}, {"C:\\d\\b.~mq", PathKind::File}, {"C:\\e\\c.txt", PathKind::File},
-    {"C:\\out", PathKind::Folder},    {"C:\\out2", PathKind::Folder},   {"/encode", PathKind::Folder},
-    {"NUL", PathKind::Other},         {"/data.bin", PathKind::File},
-};
 
 PathKind KindOf(const std::string& path) {
+    static const std::map<std::string, PathKind> kNames = {
+        {"a", PathKind::File},      {"b.~mq", PathKind::File},     {"c", PathKind::File},    {"out", PathKind::Folder},
+        {"out2", PathKind::Folder}, {"/encode", PathKind::Folder}, {"NUL", PathKind::Other}, {"/data", PathKind::File},
+    };
     const auto found = kNames.find(path);
     return found == kNames.end() ? PathKind::Missing : found->second;
 }
 
-struct Line {
-    std::vector<std::string> arguments;
-    std::vector<std::string> files;
-    StartSwitch mode;
-    std::string folder;
-    bool usage;
-    std::vector<std::pair<std::string, ArgumentProblem>> unused;
-};
+std::vector<std::string> Split(const std::string& words) {
+    std::vector<std::string> result;
+    for (std::size_t at = 0; at <= words.size() && !words.empty();) {
+        const std::size_t end = std::min(words.find('|', at), words.size());
+        result.push_back(words.substr(at, end - at));
+        at = end + 1;
+    }
+    return result;
+}
+
+// The parse in one line: files, then the mode, folder and usage when
+// given, then the note on what was not used.
+std::string Describe(const morvane::ui::StartArguments& parsed) {
+    std::string text;
+    for (const std::string& file : parsed.files) text += file + " ";
+    const char* modes[] = {"", "/encode ", "/decode "};
+    text += modes[static_cast<int>(parsed.mode)];
+    if (!parsed.folder.empty()) text += "[" + parsed.folder + "] ";
+    if (parsed.usage) text += "usage ";
+    return text + morvane::ui::UnusedArgumentsText(parsed.unused);
+}
 
 TEST(StartArgumentsTest, EachCommandLine) {
-    const Line lines[] = {
-        {{}, {}, StartSwitch::None, "", false, {}},
-        {{"C:\\d\\a.txt", "C:\\e\\c.txt"}, {"C:\\d\\a.txt", "C:\\e\\c.txt"}, StartSwitch::None, "", false, {}},
-        {{"/ENCODE", "C:\\d\\a.txt"}, {"C:\\d\\a.txt"}, StartSwitch::Encode, "", false, {}},
-        {{"-Decode", "C:\\d\\b.~mq", "/Folder:C:\\out"}, {"C:\\d\\b.~mq"}, StartSwitch::Decode, "C:\\out", false, {}},
-        {{"/?"}, {}, StartSwitch::None, "", true, {}},
-        {{"-?", "C:\\d\\a.txt"}, {"C:\\d\\a.txt"}, StartSwitch::None, "", true, {}},
-        {{"/encode", "/decode", "/encode"},
-         {},
-         StartSwitch::Encode,
-         "",
-         false,
-         {{"/decode", ArgumentProblem::SecondMode}}},
-        {{"/x", "C:\\d\\gone.txt", "C:\\d\\a.txt"},
-         {"C:\\d\\a.txt"},
-         StartSwitch::None,
-         "",
-         false,
-         {{"/x", ArgumentProblem::UnknownSwitch}, {"C:\\d\\gone.txt", ArgumentProblem::Missing}}},
-        {{"C:\\out", "C:\\d\\a.txt", "C:\\out2", "/folder:C:\\out"},
-         {"C:\\d\\a.txt"},
-         StartSwitch::None,
-         "C:\\out",
-         false,
-         {{"C:\\out2", ArgumentProblem::SecondFolder}, {"/folder:C:\\out", ArgumentProblem::SecondFolder}}},
-        {{"/folder:", "/folder:C:\\d\\a.txt", "/folder:C:\\nowhere", "NUL"},
-         {},
-         StartSwitch::None,
-         "",
-         false,
-         {{"/folder:", ArgumentProblem::Missing},
-          {"/folder:C:\\d\\a.txt", ArgumentProblem::NotAFolder},
-          {"/folder:C:\\nowhere", ArgumentProblem::Missing},
-          {"NUL", ArgumentProblem::NotFileOrFolder}}},
+    const std::pair<const char*, const char*> lines[] = {
+        {"", ""},
+        {"a|c", "a c "},
+        {"/ENCODE|a", "a /encode "},
+        {"-Decode|b.~mq|/Folder:out", "b.~mq /decode [out] "},
+        {"/?", "usage "},
+        {"-?|a", "a usage "},
+        {"/encode|/decode|/encode", "/encode Not used: \"/decode\" (only one of /encode and /decode)."},
+        {"/x|gone|a", "a Not used: \"/x\" (unknown switch); \"gone\" (not found)."},
+        {"out|a|out2|/folder:out", "a [out] Not used: \"out2\" (a second folder); \"/folder:out\" (a second folder)."},
+        {"/folder:|/folder:a|/folder:gone|NUL",
+         "Not used: \"/folder:\" (not found); \"/folder:a\" (not a folder); \"/folder:gone\" (not found); \"NUL\" "
+         "(neither a file nor a folder)."},
         // A switch's name is a switch even when a folder bears it; any other
         // word that looks like one is a path when it names something.
-        {{"/encode", "/", "/data.bin"},
-         {"/data.bin"},
-         StartSwitch::Encode,
-         "",
-         false,
-         {{"/", ArgumentProblem::Missing}}},
-        {{"C:\\d\\a.txt", ""}, {"C:\\d\\a.txt"}, StartSwitch::None, "", false, {{"", ArgumentProblem::Missing}}},
+        {"/encode|/data|-", "/data /encode Not used: \"-\" (not found)."},
+        {"a|", "a Not used: \"\" (not found)."},
     };
-    for (const Line& line : lines) {
-        const std::string where = line.arguments.empty() ? "(none)" : line.arguments.front();
-        const morvane::ui::StartArguments parsed = morvane::ui::ParseStartArguments(line.arguments, KindOf);
-        EXPECT_EQ(parsed.files, line.files) << where;
-        EXPECT_EQ(parsed.mode, line.mode) << where;
-        EXPECT_EQ(parsed.folder, line.folder) << where;
-        EXPECT_EQ(parsed.usage, line.usage) << where;
-        std::vector<std::pair<std::string, ArgumentProblem>> unused;
-        for (const auto& [argument, problem] : parsed.unused) unused.emplace_back(argument, problem);
-        EXPECT_EQ(unused, line.unused) << where;
-    }
+    for (const auto& [line, expected] : lines)
+        EXPECT_EQ(Describe(morvane::ui::ParseStartArguments(Split(line), KindOf)), expected) << line;
 }
 
 // Another process reads the paths alike: each made full, the switches kept.
 TEST(StartArgumentsTest, PathsMadeFullForAnotherProcess) {
     const auto full = [](const std::string& path) { return "C:\\cwd\\" + path; };
-    const std::vector<std::string> given = {"/Encode", "/?", "a.txt", "/FOLDER:out", "/folder:", "/x", "/data.bin", ""};
-    const std::vector<std::string> expected = {"/Encode",  "/?", "C:\\cwd\\a.txt",     "/FOLDER:C:\\cwd\\out",
-                                               "/folder:", "/x", "C:\\cwd\\/data.bin", ""};
-    EXPECT_EQ(morvane::ui::WithFullPaths(given, KindOf, full), expected);
+    EXPECT_EQ(morvane::ui::WithFullPaths(Split("/Encode|/?|a|/FOLDER:out|/folder:|/x|/data|"), KindOf, full),
+              Split("/Encode|/?|C:\\cwd\\a|/FOLDER:C:\\cwd\\out|/folder:|/x|C:\\cwd\\/data|"));
 }
-
-std::vector<std::uint8_t> ContainerStart() {
-    std::vector<std::uint8_t> bytes(morvane::kMagic.begin(), morvane::kMagic.end());
-    bytes.resize(bytes.size() + 4);
-    morvane::PutLittleEndian(bytes.data() + 3, morvane::kMagicNumber, 4);
-    return bytes;
-}
-
-// Reading "/d/unreadable" fails.
-class UnreadablePlatform : public morvane::PlatformWrapper {
-public:
-    using PlatformWrapper::PlatformWrapper;
-    std::unique_ptr<morvane::File> OpenSource(const std::string& path) override {
-        struct Failing : morvane::FileWrapper {
-            using BasicFileWrapper::BasicFileWrapper;
-            std::size_t Read(void*, std::size_t) override { throw morvane::FileError("injected"); }
-        };
-        std::unique_ptr<morvane::File> file = Target().OpenSource(path);
-        if (path != "/d/unreadable" || !file) return file;
-        return std::make_unique<Failing>(std::move(file));
-    }
-};
 
 TEST(StartArgumentsTest, PlanFollowsTheFirstFileAndTheSwitches) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> arguments;
-        bool decode;
-        bool startNow;
-        std::string folderField;
-        std::vector<std::string> itemFolders;
+    // The plan in one line: the mode, "now" when it starts at once, the
+    // folder field, then each item's folder.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/d/a|/e/c", "encode [/d] /d /d"},
+        {"/d/b.~mq|/d/a", "decode [/d] /d /d"},
+        {"/d/a|/d/b.~mq", "encode [/d] /d /d"},
+        {"/d/wrong-number", "encode [/d] /d"},
+        {"/d/short", "encode [/d] /d"},
+        {"/d/gone", "encode [/d] /d"},
+        {"/out|/d/b.~mq", "decode [/out] /out"},
+        {"/encode|/d/b.~mq|/e/c", "encode now [/d] /d /e"},
+        {"/decode|/folder:/out|/d/a|/e/c", "decode now [/out] /out /out"},
+        {"/decode|/out", "encode [/out]"},
     };
-    const Case cases[] = {
-        {"a plain file: encode, its folder", {"/d/a.txt", "/e/c.txt"}, false, false, "/d", {"/d", "/d"}},
-        {"a container first: decode", {"/d/b.~mq", "/d/a.txt"}, true, false, "/d", {"/d", "/d"}},
-        {"a container second counts not", {"/d/a.txt", "/d/b.~mq"}, false, false, "/d", {"/d", "/d"}},
-        {"magic with a wrong number", {"/d/bad.~mq"}, false, false, "/d", {"/d"}},
-        {"shorter than the magic", {"/d/short"}, false, false, "/d", {"/d"}},
-        {"unreadable", {"/d/unreadable"}, false, false, "/d", {"/d"}},
-        {"gone since", {"/d/gone"}, false, false, "/d", {"/d"}},
-        {"a folder given", {"/out", "/d/b.~mq"}, true, false, "/out", {"/out"}},
-        {"/encode: each into its own folder", {"/encode", "/d/b.~mq", "/e/c.txt"}, false, true, "/d", {"/d", "/e"}},
-        {"/decode into a folder",
-         {"/decode", "/folder:/out", "/d/a.txt", "/e/c.txt"},
-         true,
-         true,
-         "/out",
-         {"/out", "/out"}},
-        {"/decode without files starts nothing", {"/decode", "/out"}, false, false, "/out", {}},
-    };
+    std::vector<std::uint8_t> container(morvane::kMagic.begin(), morvane::kMagic.end());
+    container.resize(container.size() + 4);
+    morvane::PutLittleEndian(container.data() + 3, morvane::kMagicNumber, 4);
     morvane::fuzz::MemoryPlatform platform({});
-    platform.Files()["/d/b.~mq"] = ContainerStart();
-    platform.Files()["/d/bad.~mq"] = ContainerStart();
-    platform.Files()["/d/bad.~mq"][3] ^= 1;
+    platform.Files()["/d/b.~mq"] = container;
+    platform.Files()["/d/wrong-number"] = container;
+    platform.Files()["/d/wrong-number"][3] ^= 1;
     platform.Files()["/d/short"] = {'~', 'm', 'q'};
-    platform.Files()["/d/a.txt"] = {'t', 'e', 'x', 't', '.', '.', '.', '.'};
-    platform.Files()["/e/c.txt"] = {};
-    platform.Files()["/d/unreadable"] = ContainerStart();
+    platform.Files()["/d/a"] = {'t', 'e', 'x', 't', '.', '.', '.', '.'};
+    platform.Files()["/e/c"] = {};
     const auto kindOf = [](const std::string& path) {
         if (path == "/out") return PathKind::Folder;
         return path.starts_with("/d/") || path.starts_with("/e/") ? PathKind::File : PathKind::Missing;
     };
-    UnreadablePlatform unreadable(platform);
-    for (const Case& c : cases) {
-        const morvane::ui::StartPlan plan =
-            morvane::ui::PlanStart(morvane::ui::ParseStartArguments(c.arguments, kindOf), unreadable);
-        EXPECT_EQ(plan.decode, c.decode) << c.name;
-        EXPECT_EQ(plan.startNow, c.startNow) << c.name;
-        EXPECT_EQ(plan.folderField, c.folderField) << c.name;
-        std::vector<std::string> folders;
-        for (const morvane::ui::QueueItem& item : plan.items) {
-            folders.push_back(item.folder);
-            EXPECT_EQ(item.decode, c.decode) << c.name;
-        }
-        EXPECT_EQ(folders, c.itemFolders) << c.name;
+    for (const auto& [line, expected] : cases) {
+        const auto plan = morvane::ui::PlanStart(morvane::ui::ParseStartArguments(Split(line), kindOf), platform);
+        std::string text = std::string(plan.decode ? "decode" : "encode") + (plan.startNow ? " now" : "");
+        text += " [" + plan.folderField + "]";
+        for (const morvane::ui::QueueItem& item : plan.items)
+            text += (item.decode == plan.decode ? " " : " (other mode) ") + item.folder;
+        EXPECT_EQ(text, expected) << line;
     }
-}
 
-TEST(StartArgumentsTest, UnusedArgumentsNamedWithTheirReasons) {
-    EXPECT_EQ(morvane::ui::UnusedArgumentsText({}), "");
-    EXPECT_EQ(morvane::ui::UnusedArgumentsText({{"/x", ArgumentProblem::UnknownSwitch}}),
-              "Not used: \"/x\" (unknown switch).");
-    EXPECT_EQ(morvane::ui::UnusedArgumentsText({{"D:\\b", ArgumentProblem::SecondFolder},
-                                                {"COM1", ArgumentProblem::NotFileOrFolder},
-                                                {"/decode", ArgumentProblem::SecondMode}}),
-              "Not used: \"D:\\b\" (a second folder); \"COM1\" (neither a file nor a folder); \"/decode\" (only "
-              "one of /encode and /decode).");
+    // A container that cannot be read opens in encode mode.
+    morvane::fuzz::MemoryFaults faults;
+    faults.readErrorAt = 0;
+    morvane::fuzz::MemoryPlatform failing(faults);
+    failing.Files()["/d/b.~mq"] = container;
+    EXPECT_FALSE(morvane::ui::StartsLikeContainer(failing, "/d/b.~mq"));
+    EXPECT_TRUE(morvane::ui::StartsLikeContainer(platform, "/d/b.~mq"));
 }
 
 TEST(StartArgumentsTest, UsageNamesEverySwitch) {
