@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "about_dlg.h"
-#include "container_format.h"
 #include "path_exists.h"
 #include "path_text.h"
 #include "resource.h"
