@@ -17,7 +17,8 @@ constexpr DWORD kMappingSize = 2 * sizeof(LONG);
 
 }  // namespace
 
-CInstanceHandOver::CInstanceHandOver() : m_hMutex(::CreateMutexW(nullptr, FALSE, kFirstWindowMutexName)) {
+CInstanceHandOver::CInstanceHandOver(const wchar_t* mutexName, const wchar_t* mappingName)
+    : m_strMappingName(mappingName), m_hMutex(::CreateMutexW(nullptr, FALSE, mutexName)) {
     TryBecomeFirst();
 }
 
@@ -41,13 +42,12 @@ bool CInstanceHandOver::TryBecomeFirst() {
 }
 
 void CInstanceHandOver::PublishWindow(HWND hWnd) {
-    if (!m_bFirst || hWnd == nullptr) return;
+    if (!m_bFirst) return;
     if (m_hMapping == nullptr) {
         m_hMapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize,
-                                          kFirstWindowMappingName);
+                                          m_strMappingName.c_str());
         if (m_hMapping == nullptr) return;
         m_pPublished = static_cast<volatile LONG*>(::MapViewOfFile(m_hMapping, FILE_MAP_WRITE, 0, 0, kMappingSize));
-        if (m_pPublished == nullptr) return;
     }
     if (m_pPublished == nullptr) return;
     // The process first: a reader that finds the handle finds its process.
@@ -56,7 +56,7 @@ void CInstanceHandOver::PublishWindow(HWND hWnd) {
 }
 
 HWND CInstanceHandOver::PublishedWindow() const {
-    const HANDLE mapping = ::OpenFileMappingW(FILE_MAP_READ, FALSE, kFirstWindowMappingName);
+    const HANDLE mapping = ::OpenFileMappingW(FILE_MAP_READ, FALSE, m_strMappingName.c_str());
     if (mapping == nullptr) return nullptr;
     HWND window = nullptr;
     if (const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kMappingSize)) {
@@ -76,7 +76,8 @@ HWND CInstanceHandOver::PublishedWindow() const {
 }
 
 bool CInstanceHandOver::HandOver(const std::vector<std::string>& arguments) {
-    if (m_bFirst) return false;
+    // No mutex (another user's of that name): no first window to be found.
+    if (m_bFirst || m_hMutex == nullptr) return false;
     const auto message = morvane::ui::EncodeHandOver(arguments);
     if (!message) return false;
     const DWORD start = ::GetTickCount();

@@ -19,8 +19,11 @@ inline constexpr wchar_t kFirstWindowMappingName[] = L"Local\\Morvane.Window.Han
 
 class CInstanceHandOver {
 public:
-    // Becomes the first start when no running start is.
-    CInstanceHandOver();
+    // Becomes the first start when no running start is. Made and destroyed
+    // on the thread that runs the window: a mutex is owned by a thread.
+    // Tests give names of their own.
+    explicit CInstanceHandOver(const wchar_t* mutexName = kFirstWindowMutexName,
+                               const wchar_t* mappingName = kFirstWindowMappingName);
     CInstanceHandOver(const CInstanceHandOver&) = delete;
     CInstanceHandOver& operator=(const CInstanceHandOver&) = delete;
     // Withdraws a published window; the mutex passes on with the process.
@@ -29,7 +32,8 @@ public:
     bool IsFirst() const { return m_bFirst; }
 
     // The first start, once its window exists: later starts find it from
-    // now on. Does nothing for a later start.
+    // now on; null withdraws it (the window is closing). Does nothing for
+    // a later start.
     void PublishWindow(HWND hWnd);
 
     // A later start: gives `arguments` (full paths, see WithFullPaths) to
@@ -44,6 +48,7 @@ private:
     bool TryBecomeFirst();
     HWND PublishedWindow() const;
 
+    std::wstring m_strMappingName;
     HANDLE m_hMutex = nullptr;
     HANDLE m_hMapping = nullptr;
     volatile LONG* m_pPublished = nullptr;  // the first's handle, then its process
