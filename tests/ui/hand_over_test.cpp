@@ -14,6 +14,8 @@ using morvane::ui::EncodeHandOver;
 using morvane::ui::HandOverProblem;
 
 using Bytes = std::vector<std::uint8_t>;
+constexpr std::size_t kMaxText = morvane::ui::kHandOverMaxTextBytes;
+constexpr std::size_t kMaxCount = morvane::ui::kHandOverMaxArguments;
 
 // A header with its fields spelled out, then `rest`.
 Bytes Message(const char* tag, std::uint32_t version, std::uint32_t count, const Bytes& rest) {
@@ -33,8 +35,8 @@ TEST(HandOverTest, WhatGoesInComesOut) {
     const std::vector<std::vector<std::string>> lists = {
         {"C:\\a.txt"},
         {"/encode", "/folder:D:\\Out", "C:\\Users\\\xC3\xA9l\xC3\xA8ve\\\xE6\x96\x87\xE4\xBB\xB6.pdf", ""},
-        {std::string(morvane::ui::kHandOverMaxTextBytes, 'x')},
-        std::vector<std::string>(morvane::ui::kHandOverMaxArguments, "a"),
+        {std::string(kMaxText, 'x')},
+        std::vector<std::string>(kMaxCount, "a"),
     };
     for (const auto& arguments : lists) {
         const auto message = EncodeHandOver(arguments);
@@ -45,36 +47,27 @@ TEST(HandOverTest, WhatGoesInComesOut) {
     }
     // The layout other builds of the program rely on.
     EXPECT_EQ(*EncodeHandOver({"ab"}), Message("MVQA", 1, 1, {2, 0, 0, 0, 'a', 'b'}));
-}
-
-TEST(HandOverTest, WhatCannotBeSentIsNotEncoded) {
-    const std::vector<std::vector<std::string>> lists = {
-        {},
-        {"a", "\xC3"},
-        {std::string("a\0b", 3)},
-        {std::string(morvane::ui::kHandOverMaxTextBytes, 'x'), "y"},
-        std::vector<std::string>(morvane::ui::kHandOverMaxArguments + 1, "a"),
+    // What the receiver would refuse is not sent.
+    const std::vector<std::vector<std::string>> refused = {
+        {}, {"a", "\xC3"}, {std::string("a\0b", 3)}, {std::string(kMaxText, 'x'), "y"}, {kMaxCount + 1, "a"},
     };
-    for (const auto& arguments : lists) EXPECT_FALSE(EncodeHandOver(arguments).has_value()) << arguments.size();
+    for (const auto& arguments : refused) EXPECT_FALSE(EncodeHandOver(arguments).has_value()) << arguments.size();
 }
 
 TEST(HandOverTest, MalformedMessagesAreRefused) {
     const Bytes one = {1, 0, 0, 0, 'a'};
     const std::pair<Bytes, HandOverProblem> cases[] = {
         {{}, HandOverProblem::Truncated},
-        {{'M', 'V', 'Q'}, HandOverProblem::Truncated},
         {Cut(Message("MVQA", 1, 1, one), 10), HandOverProblem::Truncated},
         {Message("MVQB", 1, 1, one), HandOverProblem::WrongTag},
         {Message("mvqa", 1, 1, one), HandOverProblem::WrongTag},
         {Message("MVQA", 2, 1, one), HandOverProblem::WrongVersion},
-        {Message("MVQA", 0x01000000, 1, one), HandOverProblem::WrongVersion},
         {Message("MVQA", 1, 0, {}), HandOverProblem::Empty},
         {Message("MVQA", 1, 0xFFFFFFFF, one), HandOverProblem::TooMany},
         {Message("MVQA", 1, 16385, one), HandOverProblem::TooMany},
         {Message("MVQA", 1, 2, one), HandOverProblem::Truncated},
         {Message("MVQA", 1, 1, {1, 0, 0}), HandOverProblem::Truncated},
         {Message("MVQA", 1, 1, {2, 0, 0, 0, 'a'}), HandOverProblem::Truncated},
-        {Message("MVQA", 1, 1, {0xFF, 0xFF, 0xFF, 0xFF, 'a'}), HandOverProblem::TooMany},
         {Message("MVQA", 1, 1, {0, 0, 0, 0x80, 'a'}), HandOverProblem::TooMany},
         {Message("MVQA", 1, 1, {1, 0, 0, 0, 'a', 'b'}), HandOverProblem::TrailingBytes},
         {Message("MVQA", 1, 1, {1, 0, 0, 0, 0xC3}), HandOverProblem::NotUtf8},
