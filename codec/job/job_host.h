@@ -1,5 +1,5 @@
 // The job host: what a running job drives besides the file system. The
-// dialog implements it, so do the command-line tool and the tests.
+// dialog's job relay implements it, so do the command-line tool and the tests.
 #pragma once
 
 #include <cstdint>
