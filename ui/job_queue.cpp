@@ -22,6 +22,8 @@ std::string FolderOfPath(const Platform& platform, const std::string& path) {
 }
 
 void JobQueue::Append(QueueItem item) {
+    // After an end, whether all ran or the rest was dropped, a new run.
+    if (Finished()) Clear();
     m_entries.push_back({std::move(item), End::None, {}});
 }
 

@@ -36,7 +36,8 @@ public:
     explicit JobQueue(const Platform& platform) : m_platform(platform) {}
 
     // Adds an item at the end; one that arrives while the queue runs is
-    // taken after the others.
+    // taken after the others. Once the queue has ended (all ended, or the
+    // rest dropped), the item begins a new run instead.
     void Append(QueueItem item);
     // Forgets every item and every end, for a new set of files.
     void Clear();

@@ -86,10 +86,11 @@ TEST(JobQueueTest, TextsAlongTheWay) {
     queue.RecordWritten("/o/x");
     EXPECT_EQ(queue.SummaryText(), "Encoded 1 of 3 files into \"/o\"; 2 failed");
 
-    queue.Clear();
+    // Files that come after the end begin a new run.
     queue.Append({"/in/d", true, "/o"});
     queue.Append({"/in/e", true, "/o"});
     EXPECT_EQ(queue.ActionText(), "Decode 2 files");
+    EXPECT_EQ(queue.ProgressPrefix(), "File 1 of 2: ");
 }
 
 TEST(JobQueueTest, FolderOfAPath) {
