@@ -54,10 +54,10 @@ public:
     // The current item's end. Each moves on to the next item.
     void RecordWritten(const std::string& outputPath);
     void RecordFailed();
-    // Stopped: the current item wrote nothing and the rest is dropped.
+    // Stop: the current item wrote nothing and the rest is dropped. A stop
+    // that comes between two items is recorded on the next one.
     void RecordStopped();
-    // Drops every remaining item, between two items: No to the question
-    // after a failure, or a stop asked for before the next one started.
+    // No to the question after a failure: drops every remaining item.
     void DropWaiting();
 
     // After RecordFailed: whether the failure's box also asks to go on,
