@@ -48,7 +48,9 @@ public:
     // waits up to `milliseconds` for its worker; true once it has returned.
     bool LetGoAndWait(DWORD milliseconds);
 
-    // A press in Returning starts the next job once the worker has returned.
+    // A press in Returning starts the next job once the worker has returned
+    // (the dialog asks TakeDuePress after each batch of calls); several jobs
+    // one after another start their next the same way, once Idle.
     void KeepPress() { m_bPressKept = true; }
     // True, once, when a kept press is due.
     bool TakeDuePress();
