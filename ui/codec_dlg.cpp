@@ -4,6 +4,7 @@
 #include "codec_dlg.h"
 
 #include "about_dlg.h"
+#include "instance_hand_over.h"
 #include "resource.h"
 #include "show_in_folder.h"
 #include "win/app.h"
@@ -20,7 +21,8 @@ constexpr int kButtonIconSize = 16;
 
 CCodecDlg::CCodecDlg(CWnd* pParent)
     : CDialog(IDD_CODEC_DIALOG, pParent),
-      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_queue(morvane::SystemPlatform()) {}
 
 CCodecDlg::~CCodecDlg() {
     // The window goes first, while this class still handles its messages:
@@ -78,6 +80,9 @@ BEGIN_MESSAGE_MAP(CCodecDlg, CDialog)
     ON_WM_ENDSESSION()
     ON_WM_DROPFILES()
     ON_MESSAGE(WM_JOB_HOST_CALL, OnJobHostCall)
+    ON_MESSAGE(WM_COPYDATA, OnCopyData)
+    ON_MESSAGE(WM_APPLY_STARTS, OnApplyStarts)
+    ON_CONTROL(EN_CHANGE, IDC_SOURCE_PATH, OnChangeSourcePath)
     ON_MESSAGE(WM_TIMER, OnJobTimer)
     ON_MESSAGE(WM_SIZE, OnSizeMessage)
     ON_MESSAGE(WM_NOTIFY, OnNotifyMessage)
@@ -111,6 +116,8 @@ BOOL CCodecDlg::OnInitDialog() {
     AddShowInFolderItem();
     SetButtonIcons();
     ::DragAcceptFiles(m_hWnd, TRUE);
+    if (m_pInstance != nullptr) m_pInstance->PublishWindow(m_hWnd);
+    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
     return TRUE;
 }
 
@@ -174,11 +181,13 @@ void CCodecDlg::SetMode(UINT nID) {
     for (int i = 0; i < 4; ++i) {
         if (const HWND control = GetDlgItem(kLabelled[i])) SetWindowTextString(control, LoadResourceString(texts[i]));
     }
+    ForgetWaitingQueue();
     m_strSourcePath.clear();
     m_strTargetFolder.clear();
     UpdateData(false);
     m_progress.SetPos(0);
     m_strResultPath.clear();
+    m_queueSelection = {};
     m_report.Clear();
     ShowReport();
 }
@@ -201,8 +210,12 @@ LRESULT CCodecDlg::OnNotifyMessage(WPARAM, LPARAM lParam) {
 
 void CCodecDlg::OnShowInFolder() {
     if (m_session.Busy() || m_strResultPath.empty()) return;
+    const bool several = m_queueSelection.outputs.size() > 1;
+    const std::vector<std::string> paths = several ? m_queueSelection.outputs : std::vector{m_strResultPath};
     if (m_showInFolder)
-        m_showInFolder(m_strResultPath);
+        m_showInFolder(paths);
+    else if (several)
+        ShowFilesInFolder(m_queueSelection.folder, paths);
     else
         ShowFileInFolder(m_strResultPath);
 }
@@ -214,6 +227,8 @@ void CCodecDlg::OnUpdateShowInFolder(CCmdUI* pCmdUI) {
 void CCodecDlg::ShowAboutBox() {
     CAboutDlg about(this);
     about.DoModal();
+    // What was handed over meanwhile is acted on now.
+    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
 }
 
 void CCodecDlg::OnSysCommand(UINT nID, LPARAM) {

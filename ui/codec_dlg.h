@@ -13,8 +13,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "job.h"
+#include "job_queue.h"
 #include "job_report.h"
 #include "job_session.h"
 #include "job_view.h"
@@ -23,6 +25,12 @@
 #include "win/cmd_ui.h"
 #include "win/dialog.h"
 #include "win/dpi_scaler.h"
+
+class CInstanceHandOver;
+
+// Posted to the dialog: arguments handed over, or given at its start, wait
+// to be acted on (once no modal box owns the window and no lone job runs).
+inline constexpr UINT WM_APPLY_STARTS = WM_APP + 2;
 
 class CCodecDlg : public CDialog, public IJobView {
 public:
@@ -58,6 +66,17 @@ public:
     // empty when there is none. File > Show in Folder opens it.
     const std::string& ResultPath() const { return m_strResultPath; }
 
+    // The arguments the program was started with (full paths), acted on
+    // once the window is up, as a later start's would be; and where the
+    // window is published for later starts (null: nowhere).
+    void SetStart(std::vector<std::string> arguments, CInstanceHandOver* instance);
+    // The files the window works through; several only with a queue.
+    const morvane::ui::JobQueue& Queue() const { return m_queue; }
+    // True from the start of several files until the last has ended.
+    bool QueueRunning() const { return m_bQueueRunning; }
+    // Arguments handed over and not yet acted on.
+    bool StartsPending() const { return !m_pendingStarts.empty(); }
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -83,6 +102,13 @@ protected:
     void OnEndSession(BOOL bEnding);
     LRESULT OnJobHostCall(WPARAM wParam, LPARAM lParam);
     LRESULT OnJobTimer(WPARAM wParam, LPARAM lParam);
+
+    // Several files (codec_dlg_queue.cpp). A later start's arguments, by
+    // WM_COPYDATA: taken (TRUE) or refused as malformed (FALSE).
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnApplyStarts(WPARAM wParam, LPARAM lParam);
+    // The user edited the file field: a waiting queue is forgotten.
+    void OnChangeSourcePath();
 
     // The pickers beside the two path fields (path_selection.cpp).
     void OnBrowseSource();
@@ -132,9 +158,9 @@ protected:
     // Where the jobs reach the file system; null: the system. Tests hold a
     // job at a point of their choosing through it.
     morvane::Platform* m_pJobPlatform = nullptr;
-    // Shows a file selected in its folder; null: the shell (Explorer). Tests
-    // record the call through it.
-    std::function<void(const std::string& path)> m_showInFolder;
+    // Shows files selected in their folder (one, or several of one folder);
+    // null: the shell (Explorer). Tests record the call through it.
+    std::function<void(const std::vector<std::string>& paths)> m_showInFolder;
     // Run by each job's worker once its job has returned, before the dialog
     // learns of it; null: nothing. Tests hold a worker there.
     std::function<void()> m_onWorkerReturned;
@@ -153,6 +179,10 @@ private:
     void ShowJobEnd(const morvane::JobOutcome& outcome);
     // The report's line on the result line.
     void ShowReport();
+    // Why the paths in the fields cannot start a job; null when they can.
+    const char* Refusal() const;
+    // Starts a job on the paths in the fields.
+    void StartJob(bool encode);
     // Stop: the job stops at its next check.
     void StopJob();
     // While the job transforms data the window stays, and Close means Stop.
@@ -177,6 +207,34 @@ private:
     CDpiScaler m_dpiScaler;
     HICON m_hBrowseSourceIcon = nullptr;  // owned
     HICON m_hBrowseFolderIcon = nullptr;  // owned
+
+    // Several files (codec_dlg_queue.cpp).
+    // Places the paths of a drop, or a start's arguments, as the plan says;
+    // while a queue runs its files join the end.
+    void ApplyStart(const std::vector<std::string>& arguments, bool fromDrop);
+    // Fills the fields without the file field's edit forgetting the queue.
+    void ShowFields(const std::string& source, const std::string& folder);
+    // Starts the queue's current item, or ends the queue when none is left.
+    void RunQueue();
+    // The job's end recorded on the queue; true when the next item is due.
+    bool RecordQueueEnd(const morvane::JobOutcome& outcome);
+    void EndQueue();
+    // A waiting queue is forgotten and the button reads as for one file.
+    void ForgetWaitingQueue();
+    void ShowActionText();
+    // A queue's failure: the box also asks whether to go on; false for No.
+    bool ShowQueueFailure(const std::string& text);
+
+    morvane::ui::JobQueue m_queue;
+    bool m_bQueueRunning = false;
+    bool m_bQueueStopped = false;      // Stop was pressed: the rest is dropped
+    bool m_bDropAfterFailure = false;  // No to the question after a failure
+    bool m_bFillingFields = false;
+    // What Show in Folder selects after several files.
+    morvane::ui::FolderSelection m_queueSelection;
+    // Arguments to act on, in the order they came.
+    std::vector<std::vector<std::string>> m_pendingStarts;
+    CInstanceHandOver* m_pInstance = nullptr;
 
     // The latest job, as the result line tells it.
     CResultLine m_resultLine;

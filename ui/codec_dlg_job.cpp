@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "instance_hand_over.h"
 #include "path_exists.h"
 #include "path_text.h"
 #include "resource.h"
@@ -50,18 +51,31 @@ void CCodecDlg::OnOK() {
     // Nothing of the previous job shows once this press is answered.
     m_progress.SetPos(0);
     m_strResultPath.clear();
+    m_queueSelection = {};
+    // Several files wait: they go into the folder the field names now.
+    if (m_queue.Count() > 1 && !m_queue.Finished()) {
+        m_queue.TargetWaiting(m_strTargetFolder);
+        m_bQueueRunning = true;
+        RunQueue();
+        return;
+    }
     const bool encode = m_bEncodeMode != FALSE;
-    const char* refusal = nullptr;
-    if (!morvane::PathExists(m_strSourcePath))
-        refusal = "File not exist.";
-    else if (!morvane::PathExists(m_strTargetFolder))
-        refusal = "Folder does not exist.";
-    if (refusal != nullptr) {
+    if (const char* refusal = Refusal()) {
         m_report.Refused(encode);
         ShowReport();
         ShowMessage(refusal);
         return;
     }
+    StartJob(encode);
+}
+
+const char* CCodecDlg::Refusal() const {
+    if (!morvane::PathExists(m_strSourcePath)) return "File not exist.";
+    if (!morvane::PathExists(m_strTargetFolder)) return "Folder does not exist.";
+    return nullptr;
+}
+
+void CCodecDlg::StartJob(bool encode) {
     // The job works on copies of the paths, so the fields may change meanwhile.
     auto request = std::make_unique<morvane::JobRequest>();
     request->sourcePath = m_strSourcePath;
@@ -88,6 +102,7 @@ void CCodecDlg::OnCancel() {
 
 void CCodecDlg::StopJob() {
     if (!m_session.RequestStop()) return;
+    m_bQueueStopped = m_bQueueRunning;
     // Until the job has ended: a second press would mean nothing.
     if (const HWND stop = GetDlgItem(IDCANCEL)) UpdateQuietly(stop, false);
     m_report.StopRequested();
@@ -106,6 +121,8 @@ bool CCodecDlg::ClosingRefused() const {
 }
 
 void CCodecDlg::OnDestroy() {
+    // Later starts open a window of their own from now on.
+    if (m_pInstance != nullptr) m_pInstance->PublishWindow(nullptr);
     m_session.Detach();
 }
 
@@ -125,7 +142,14 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
 
 LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
     m_session.RunCalls(*this);
-    if (m_session.TakeDuePress()) OnOK();
+    if (m_session.TakeDuePress()) {
+        if (m_bQueueRunning)
+            RunQueue();
+        else
+            OnOK();
+    }
+    // Arguments that came while a lone job ran are acted on once it is over.
+    if (Phase() == JobPhase::Idle && !m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
     return 0;
 }
 
@@ -140,11 +164,14 @@ LRESULT CCodecDlg::OnJobTimer(WPARAM wParam, LPARAM) {
 
 void CCodecDlg::SetBusy(bool busy) {
     m_session.SetBusy(busy);
-    if (!busy) m_taskbar.Clear();
+    // Between two files of a queue the button keeps the whole queue's bar.
+    if (!busy && !m_bQueueRunning) m_taskbar.Clear();
 }
 
 void CCodecDlg::JobEnded(const morvane::JobOutcome& outcome) {
     ShowJobEnd(outcome);
+    // The next file starts once this job's worker has returned.
+    if (m_bQueueRunning && RecordQueueEnd(outcome)) m_session.KeepPress();
 }
 
 void CCodecDlg::ShowJobEnd(const morvane::JobOutcome& outcome) {
@@ -242,6 +269,12 @@ void CCodecDlg::ShowMessage(const std::string& text) {
         ShowReport();
         m_taskbar.ShowError(m_hWnd);
     }
-    AfxMessageBox(m_hWnd, text);
+    if (inJob && m_bQueueRunning) {
+        if (!ShowQueueFailure(text)) m_bDropAfterFailure = true;
+    } else {
+        AfxMessageBox(m_hWnd, text);
+    }
     if (inJob) m_taskbar.Clear();
+    // What was handed over while the box showed is acted on now.
+    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
 }

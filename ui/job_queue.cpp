@@ -32,6 +32,11 @@ void JobQueue::Clear() {
     m_next = 0;
 }
 
+void JobQueue::TargetWaiting(const std::string& folder) {
+    for (Entry& entry : m_entries)
+        if (entry.end == End::None) entry.item.folder = folder;
+}
+
 const QueueItem* JobQueue::Current() const {
     return m_next < m_entries.size() && m_entries[m_next].end == End::None ? &m_entries[m_next].item : nullptr;
 }
@@ -77,6 +82,12 @@ bool JobQueue::AsksToContinue() const {
 
 std::string JobQueue::ContinueQuestion() const {
     return "Continue with the remaining " + Files(Remaining()) + "?";
+}
+
+std::string JobQueue::QuestionOnFailure() const {
+    const std::size_t remaining = Remaining();
+    if (Current() == nullptr || remaining < 2) return {};
+    return "Continue with the remaining " + Files(remaining - 1) + "?";
 }
 
 std::string JobQueue::ProgressPrefix() const {

@@ -41,6 +41,9 @@ public:
     void Append(QueueItem item);
     // Forgets every item and every end, for a new set of files.
     void Clear();
+    // Every item not yet ended goes into `folder` (the folder field, as it
+    // reads when the waiting files are started).
+    void TargetWaiting(const std::string& folder);
 
     // Every item of this run: ended, current, waiting and dropped.
     std::size_t Count() const { return m_entries.size(); }
@@ -65,6 +68,9 @@ public:
     bool AsksToContinue() const;
     // `Continue with the remaining 3 files?`
     std::string ContinueQuestion() const;
+    // While the current item's failure shows, before it is recorded: the
+    // same question about the items after it; empty when none waits.
+    std::string QuestionOnFailure() const;
     // `File 2 of 5: `, put before the current job's own progress text.
     std::string ProgressPrefix() const;
     // The action button while several items remain: `Encode 5 files`.

@@ -8,10 +8,10 @@
 
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "path_text.h"
 #include "resource.h"
-#include "result_text.h"
 #include "win/app.h"
 #include "win/file_dialog.h"
 
@@ -70,25 +70,18 @@ void CCodecDlg::OnDropFiles(HDROP hDropInfo) {
         HDROP drop;
         ~DropFinisher() { ::DragFinish(drop); }
     } finisher{hDropInfo};
-    // The fields are the job's until its worker has returned.
-    if (Phase() != JobPhase::Idle || ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 0) return;
-    // Of several items, the first counts; the result line says so.
+    // The fields are the job's until its worker has returned; files
+    // dropped while several run join them.
+    if (Phase() != JobPhase::Idle && !m_bQueueRunning) return;
     const UINT count = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
-    const UINT length = ::DragQueryFileW(hDropInfo, 0, nullptr, 0);
-    std::wstring name(length + 1, L'\0');
-    name.resize(::DragQueryFileW(hDropInfo, 0, name.data(), length + 1));
-    const std::string path = morvane::NarrowToUtf8(name);
-    const DWORD attributes = ::GetFileAttributesW(morvane::FileSystemPath(path).c_str());
-    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    UpdateData(true);
-    (folder ? m_strTargetFolder : m_strSourcePath) = path;
-    UpdateData(false);
-    if (count > 1) {
-        // The line no longer names the latest output.
-        m_strResultPath.clear();
-        m_report.SetLine(result_text::DropIgnored(count - 1));
-        ShowReport();
+    std::vector<std::string> paths;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = ::DragQueryFileW(hDropInfo, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        name.resize(::DragQueryFileW(hDropInfo, i, name.data(), length + 1));
+        if (!name.empty()) paths.push_back(morvane::NarrowToUtf8(name));
     }
+    if (!paths.empty()) ApplyStart(paths, true);
 }
 
 // Preselects the folder the field shows on screen, typed or not.

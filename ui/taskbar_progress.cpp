@@ -40,19 +40,29 @@ void CTaskbarProgress::Start(HWND window, std::uint32_t upper) {
     m_nPos = 0;
     if (!Connect(window)) return;
     m_pTaskbar->SetProgressState(m_hWnd, TBPF_NORMAL);
-    m_pTaskbar->SetProgressValue(m_hWnd, 0, m_nUpper);
+    ShowValue();
 }
 
 void CTaskbarProgress::SetPos(std::uint32_t position) {
     // The last, partial block goes one past the range.
     m_nPos = std::min(position, m_nUpper);
     if (m_pTaskbar == nullptr || m_hWnd == nullptr) return;
-    m_pTaskbar->SetProgressValue(m_hWnd, m_nPos, m_nUpper);
+    ShowValue();
+}
+
+void CTaskbarProgress::SetQueueShare(std::uint32_t done, std::uint32_t count) {
+    m_nCount = std::max<std::uint32_t>(count, 1);
+    m_nDone = std::min(done, m_nCount - 1);
+}
+
+void CTaskbarProgress::ShowValue() {
+    const ULONGLONG upper = std::max<std::uint32_t>(m_nUpper, 1);
+    m_pTaskbar->SetProgressValue(m_hWnd, m_nDone * upper + m_nPos, m_nCount * upper);
 }
 
 void CTaskbarProgress::ShowError(HWND window) {
     if (!Connect(window)) return;
-    if (m_nPos == 0) m_pTaskbar->SetProgressValue(m_hWnd, 1, 1);
+    if (m_nPos == 0 && m_nDone == 0) m_pTaskbar->SetProgressValue(m_hWnd, 1, 1);
     m_pTaskbar->SetProgressState(m_hWnd, TBPF_ERROR);
 }
 

@@ -27,13 +27,19 @@ public:
     void ShowError(HWND window);
     // No bar on the button.
     void Clear();
+    // Several files: the bar shows `done` of `count` files ended and the
+    // current file's share of the next; one file: (0, 1), its own bar.
+    void SetQueueShare(std::uint32_t done, std::uint32_t count);
 
 private:
     bool Connect(HWND window);
+    void ShowValue();
 
     ITaskbarList3* m_pTaskbar = nullptr;
     bool m_bTried = false;  // the system was asked once; no interface means none
     HWND m_hWnd = nullptr;
     std::uint32_t m_nUpper = 0;
     std::uint32_t m_nPos = 0;
+    std::uint32_t m_nDone = 0;
+    std::uint32_t m_nCount = 1;
 };

@@ -285,7 +285,7 @@ TEST_F(EverydayUseTest, DroppedFileFillsTheFileFieldAndDroppedFolderTheFolderFie
     const Case cases[] = {
         {"a file", {file}, {file, "typed folder"}},
         {"a folder", {folder}, {"typed source", folder}},
-        {"a folder, then a file: the first counts", {folder, file}, {"typed source", folder}},
+        {"a folder and a file: each to its field", {folder, file}, {file, folder}},
     };
     for (const Case& c : cases) {
         Type("typed source", "typed folder");

@@ -258,37 +258,15 @@ TEST_F(ResultLineTest, AModeSwitchClearsTheLine) {
     }
 }
 
-TEST_F(ResultLineTest, SeveralDroppedItemsSayHowManyOthersWereIgnored) {
-    const std::string first = WindowsPath(temp / "first.bin");
-    const std::string second = WindowsPath(temp / "second.bin");
-    test::WriteBytes(first, test::PatternBytes(10));
-    test::WriteBytes(second, test::PatternBytes(10));
-    const std::string folder = WindowsPath(temp.MakeFolder("folder"));
-    const auto drop = [&](const std::vector<std::string>& paths) {
-        ::SendMessageW(Dlg(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
-    };
-
-    drop({first, folder, second});
-    EXPECT_EQ(ControlText(Dlg(), IDC_SOURCE_PATH), first);
-    EXPECT_EQ(ControlText(Dlg(), IDC_TARGET_FOLDER), "");
-    EXPECT_EQ(dlg.ResultText(), "Only the first dropped item was used; 2 others were ignored.");
-    drop({folder, first});
-    EXPECT_EQ(ControlText(Dlg(), IDC_TARGET_FOLDER), folder);
-    EXPECT_EQ(dlg.ResultText(), "Only the first dropped item was used; 1 other was ignored.");
-    // One item: nothing to say, the line stays.
-    drop({second});
-    EXPECT_EQ(ControlText(Dlg(), IDC_SOURCE_PATH), second);
-    EXPECT_EQ(dlg.ResultText(), "Only the first dropped item was used; 1 other was ignored.");
-}
-
-TEST_F(ResultLineTest, DroppingSeveralItemsAfterAJobLeavesNoStaleResult) {
+TEST_F(ResultLineTest, DroppingSeveralFilesAfterAJobLeavesNoStaleResult) {
     test::WriteBytes(temp / "data.bin", test::PatternBytes(kSourceSize));
     const std::string out = WindowsPath(temp.MakeFolder("out"));
     RunJob(temp / "data.bin", out);
     ASSERT_TRUE(ShowInFolderEnabled());
     ::SendMessageW(Dlg(), WM_DROPFILES,
-                   reinterpret_cast<WPARAM>(MakeDrop({WindowsPath(temp / "data.bin"), out})), 0);
-    EXPECT_EQ(dlg.ResultText(), "Only the first dropped item was used; 1 other was ignored.");
+                   reinterpret_cast<WPARAM>(MakeDrop({WindowsPath(temp / "data.bin"), WindowsPath(temp / "data.bin")})),
+                   0);
+    EXPECT_EQ(dlg.ResultText(), "");
     EXPECT_FALSE(ShowInFolderEnabled());
 }
 

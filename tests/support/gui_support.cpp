@@ -152,7 +152,7 @@ void DialogWatcher::Visit(HWND window) {
         std::lock_guard lock(m_mutex);
         m_seen.push_back(seen);
     }
-    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(answer.load()), 0);
     // Not seen twice while it closes.
     for (int i = 0; i < 200 && ::IsWindow(window) && ::IsWindowVisible(window); ++i) ::Sleep(10);
 }

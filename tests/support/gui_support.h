@@ -62,6 +62,8 @@ public:
     std::vector<Seen> TakeSeen();
     // The message boxes' messages.
     std::vector<std::string> TakeTexts();
+    // The button each box is answered with (IDYES, IDNO for a question).
+    std::atomic<int> answer{IDOK};
 
 private:
     void Visit(HWND window);
@@ -144,7 +146,9 @@ public:
     void WaitWholeJobAtEndOfSession() { m_nEndSessionWaitMs = 60000; }
     // Show in Folder records the path here instead of opening Explorer.
     void RecordShowInFolder() {
-        m_showInFolder = [this](const std::string& path) { shownInFolder.push_back(path); };
+        m_showInFolder = [this](const std::vector<std::string>& paths) {
+            shownInFolder.insert(shownInFolder.end(), paths.begin(), paths.end());
+        };
     }
     // The result line as it shows.
     std::string ShownResult() const;

@@ -70,6 +70,10 @@ TEST(JobQueueTest, TextsAlongTheWay) {
     EXPECT_EQ(queue.ActionText(), "Encode 2 files");
     queue.Append({"/in/c", false, "/o"});
     EXPECT_EQ(queue.ProgressPrefix(), "File 1 of 3: ");
+    // Asked while the first one's failure shows, before it is recorded.
+    EXPECT_EQ(queue.QuestionOnFailure(), "Continue with the remaining 2 files?");
+    queue.TargetWaiting("/t");
+    EXPECT_EQ(queue.Current()->folder, "/t");
 
     queue.RecordFailed();
     EXPECT_TRUE(queue.AsksToContinue());
@@ -78,6 +82,7 @@ TEST(JobQueueTest, TextsAlongTheWay) {
     EXPECT_EQ(queue.ProgressPrefix(), "File 2 of 3: ");
     queue.RecordWritten("/o/b");
     EXPECT_FALSE(queue.AsksToContinue());
+    EXPECT_EQ(queue.QuestionOnFailure(), "");
     // The last one failed: nothing is left to ask about.
     queue.RecordFailed();
     EXPECT_FALSE(queue.AsksToContinue());
