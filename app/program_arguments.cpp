@@ -16,12 +16,23 @@ struct LocalFreer {
 }  // namespace
 
 std::vector<std::string> ProgramArguments() {
+    return ArgumentsOfCommandLine(::GetCommandLineW());
+}
+
+std::vector<std::string> ArgumentsOfCommandLine(const wchar_t* commandLine) {
     int count = 0;
-    const std::unique_ptr<LPWSTR, LocalFreer> words(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    const std::unique_ptr<LPWSTR, LocalFreer> words(::CommandLineToArgvW(commandLine, &count));
     std::vector<std::string> arguments;
     if (!words) return arguments;
     // The first is the program itself.
-    for (int i = 1; i < count; ++i) arguments.push_back(morvane::NarrowToUtf8(words.get()[i]));
+    for (int i = 1; i < count; ++i) {
+        std::wstring word = words.get()[i];
+        // The shell quotes a root as "D:\", whose backslash the splitting
+        // rules take as escaping the quote: D:" comes back. No path holds a
+        // quote, so a word ending in one had a backslash there.
+        if (!word.empty() && word.back() == L'"') word.back() = L'\\';
+        arguments.push_back(morvane::NarrowToUtf8(word));
+    }
     return arguments;
 }
 

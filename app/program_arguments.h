@@ -9,6 +9,8 @@
 
 // The arguments after the program's name, split by the system's rules.
 std::vector<std::string> ProgramArguments();
+// The same for a command line given whole (the program's name first).
+std::vector<std::string> ArgumentsOfCommandLine(const wchar_t* commandLine);
 
 // What `path` names: a file, a folder, something else, or nothing.
 morvane::ui::PathKind PathKindOnDisk(const std::string& path);
