@@ -93,7 +93,8 @@ void CCodecDlg::OnCancel() {
     // Escape arrives here even with the button disabled (a stop under way).
     const HWND close = GetDlgItem(IDCANCEL);
     if (close != nullptr && !::IsWindowEnabled(close)) return;
-    if (Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping) {
+    // Several files: the window stays until the queue has ended.
+    if (Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping || m_bQueueRunning) {
         StopJob();
         return;
     }

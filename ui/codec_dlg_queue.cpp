@@ -164,7 +164,8 @@ void CCodecDlg::EndQueue() {
     m_bQueueRunning = false;
     m_report.SetPrefix({});
     m_taskbar.SetQueueShare(0, 1);
-    m_taskbar.Clear();
+    // At a job's end its SetBusy(false) takes the bar away.
+    if (!m_session.Busy()) m_taskbar.Clear();
     const std::string summary = m_queue.SummaryText();
     if (!summary.empty()) {
         m_queueSelection = m_queue.ShowInFolderSelection();

@@ -122,6 +122,34 @@ TEST_F(TaskbarTest, BarFollowsAJobThatWorksAndIsGoneAtItsEnd) {
     EXPECT_EQ(events.back().state, TBPF_NOPROGRESS);
 }
 
+// Several files: one bar for the whole queue, never going back, full at
+// the end and gone only then.
+TEST_F(TaskbarTest, BarOfAQueueFollowsAllItsFiles) {
+    std::vector<std::string> paths;
+    for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+        test::WriteBytes(temp / name, test::PatternBytes(kSourceSize));
+        paths.push_back(WindowsPath(temp / name));
+    }
+    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    ASSERT_TRUE(dlg.PressActionAndWait());
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.QueueRunning() && !dlg.IsWorkerAlive(); }));
+
+    ULONGLONG last = 0;
+    std::size_t cleared = 0;
+    for (const auto& event : taskbar->events) {
+        if (event.isState) {
+            cleared += event.state == TBPF_NOPROGRESS ? 1 : 0;
+            continue;
+        }
+        EXPECT_EQ(event.total, 3 * kBlocks);
+        EXPECT_GE(event.completed, last);
+        last = event.completed;
+    }
+    EXPECT_EQ(last, 3 * kBlocks) << "the bar ends full";
+    EXPECT_EQ(cleared, 1u);
+    EXPECT_EQ(taskbar->events.back().state, TBPF_NOPROGRESS);
+}
+
 TEST_F(TaskbarTest, FailureIsRedWhileItsMessageShowsAndGoneAfter) {
     // Refused by the frame (below 1 MiB) before any progress: a full red bar.
     test::WriteBytes(temp / "small.bin", test::PatternBytes(1000));
