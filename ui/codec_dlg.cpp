@@ -117,7 +117,7 @@ BOOL CCodecDlg::OnInitDialog() {
     SetButtonIcons();
     ::DragAcceptFiles(m_hWnd, TRUE);
     if (m_pInstance != nullptr) m_pInstance->PublishWindow(m_hWnd);
-    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
+    PostPendingStarts();
     return TRUE;
 }
 
@@ -227,8 +227,7 @@ void CCodecDlg::OnUpdateShowInFolder(CCmdUI* pCmdUI) {
 void CCodecDlg::ShowAboutBox() {
     CAboutDlg about(this);
     about.DoModal();
-    // What was handed over meanwhile is acted on now.
-    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
+    PostPendingStarts();
 }
 
 void CCodecDlg::OnSysCommand(UINT nID, LPARAM) {

@@ -222,6 +222,8 @@ private:
     // A waiting queue is forgotten and the button reads as for one file.
     void ForgetWaitingQueue();
     void ShowActionText();
+    // After a modal box or picker: what was handed over meanwhile is acted on.
+    void PostPendingStarts();
     // A queue's failure: the box also asks whether to go on; false for No.
     bool ShowQueueFailure(const std::string& text);
 

@@ -150,7 +150,7 @@ LRESULT CCodecDlg::OnJobHostCall(WPARAM, LPARAM) {
             OnOK();
     }
     // Arguments that came while a lone job ran are acted on once it is over.
-    if (Phase() == JobPhase::Idle && !m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
+    if (Phase() == JobPhase::Idle) PostPendingStarts();
     return 0;
 }
 
@@ -276,6 +276,5 @@ void CCodecDlg::ShowMessage(const std::string& text) {
         AfxMessageBox(m_hWnd, text);
     }
     if (inJob) m_taskbar.Clear();
-    // What was handed over while the box showed is acted on now.
-    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
+    PostPendingStarts();
 }

@@ -134,13 +134,19 @@ void CCodecDlg::RunQueue() {
     EndQueue();
 }
 
+void CCodecDlg::PostPendingStarts() {
+    if (!m_pendingStarts.empty()) ::PostMessageW(m_hWnd, WM_APPLY_STARTS, 0, 0);
+}
+
 bool CCodecDlg::ShowQueueFailure(const std::string& text) {
     const std::string question = m_queue.QuestionOnFailure();
-    if (question.empty()) {
+    bool goOn = true;
+    if (question.empty())
         AfxMessageBox(m_hWnd, text);
-        return true;
-    }
-    return AfxMessageBox(m_hWnd, text + "\n\n" + question, MB_YESNO | MB_ICONEXCLAMATION) != IDNO;
+    else
+        goOn = AfxMessageBox(m_hWnd, text + "\n\n" + question, MB_YESNO | MB_ICONEXCLAMATION) != IDNO;
+    PostPendingStarts();
+    return goOn;
 }
 
 bool CCodecDlg::RecordQueueEnd(const morvane::JobOutcome& outcome) {

@@ -35,7 +35,10 @@ struct CoTaskMemFreer {
 void CCodecDlg::OnBrowseSource() {
     // No initial folder, file name or title: the system's defaults apply.
     CFileDialog dialog(TRUE, nullptr, nullptr, kSourceFlags, m_bEncodeMode ? kEncodeFilter : kDecodeFilter, this);
-    if (dialog.DoModal() != IDOK) return;
+    const INT_PTR answer = dialog.DoModal();
+    // What was handed over while the picker showed is acted on now.
+    PostPendingStarts();
+    if (answer != IDOK) return;
     UpdateData(true);
     m_strSourcePath = dialog.GetPathName();
     UpdateData(false);
@@ -54,6 +57,7 @@ void CCodecDlg::OnBrowseFolder() {
     request.lParam = reinterpret_cast<LPARAM>(this);
     using Item = std::remove_pointer_t<decltype(::SHBrowseForFolderW(&request))>;
     const std::unique_ptr<Item, CoTaskMemFreer> item(::SHBrowseForFolderW(&request));
+    PostPendingStarts();
     if (!item) return;
 
     UpdateData(true);

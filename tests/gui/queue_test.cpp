@@ -237,21 +237,34 @@ TEST_F(QueueTest, StopDropsTheRestAndFilesJoinTheEnd) {
 // A hand-over while a modal box owns the window is taken at once and acted
 // on once the box has closed.
 TEST_F(QueueTest, HandOverDuringAModalBoxWaitsForIt) {
-    std::atomic<LRESULT> answer{-1};
-    std::thread sender([&] {
-        const HWND box = WaitForDialog(Dlg());
-        const auto message = ui::EncodeHandOver({Path("a.bin"), Path("b.bin")});
-        COPYDATASTRUCT data = HandOverCopyData(*message);
-        answer = ::SendMessageW(Dlg(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-        // Still shown: the files wait for it.
-        EXPECT_TRUE(::IsWindowVisible(box));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
-    Click(Dlg(), IDOK);  // empty fields: "File not exist."
-    sender.join();
-    EXPECT_EQ(answer.load(), TRUE);
-    ASSERT_TRUE(Settle());
-    EXPECT_EQ(ControlText(Dlg(), IDOK), "Encode 2 files");
+    struct Row {
+        const char* name;
+        WPARAM command;
+    };
+    const Row rows[] = {
+        {"a refusal's box", MAKEWPARAM(IDOK, BN_CLICKED)},  // empty fields: "File not exist."
+        {"the About box", ID_HELP_ABOUT},
+    };
+    for (const Row& row : rows) {
+        SetControlText(Dlg(), IDC_SOURCE_PATH, "");
+        std::atomic<LRESULT> answer{-1};
+        std::atomic<bool> waited{false};
+        std::thread sender([&] {
+            const HWND box = WaitForDialog(Dlg());
+            const auto message = ui::EncodeHandOver({Path("a.bin"), Path("b.bin")});
+            COPYDATASTRUCT data = HandOverCopyData(*message);
+            answer = ::SendMessageW(Dlg(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+            // Still shown, and the files wait for it.
+            waited = ::IsWindowVisible(box) && ControlText(Dlg(), IDOK) == "Encode";
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        ::SendMessageW(Dlg(), WM_COMMAND, row.command, 0);
+        sender.join();
+        EXPECT_EQ(answer.load(), TRUE) << row.name;
+        EXPECT_TRUE(waited) << row.name;
+        ASSERT_TRUE(Settle()) << row.name;
+        EXPECT_EQ(ControlText(Dlg(), IDOK), "Encode 2 files") << row.name;
+    }
 }
 
 // Malformed messages are refused and change nothing; a good one then works.
