@@ -94,7 +94,8 @@ void CCodecDlg::OnCancel() {
     const HWND close = GetDlgItem(IDCANCEL);
     if (close != nullptr && !::IsWindowEnabled(close)) return;
     // Several files: the window stays until the queue has ended.
-    if (Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping || m_bQueueRunning) {
+    if (Phase() == JobPhase::Transforming || Phase() == JobPhase::Stopping ||
+        (m_bQueueRunning && Phase() != JobPhase::Idle)) {
         StopJob();
         return;
     }
@@ -137,6 +138,10 @@ void CCodecDlg::OnEndSession(BOOL bEnding) {
     // says the job was stopped.
     m_report.StopRequested();
     ShowJobEnd(m_report.Outcome());
+    if (m_bQueueRunning) {
+        m_queue.RecordStopped();
+        EndQueue();
+    }
     SetBusy(false);
     EnableJobControls(true);
 }

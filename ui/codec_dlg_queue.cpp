@@ -53,7 +53,8 @@ void CCodecDlg::ApplyStart(const std::vector<std::string>& arguments, bool fromD
     // A drop keeps a folder already chosen; a start names its own.
     std::string folder = m_strTargetFolder;
     if (!parsed.folder.empty() || !fromDrop || folder.empty()) folder = plan.folderField;
-    const bool oneFile = !plan.startNow && plan.items.size() <= 1;
+    // Started at once, even one file is a queue; with no file there is none.
+    const bool oneFile = plan.items.empty() || (!plan.startNow && plan.items.size() == 1);
     // A lone dropped file goes into the field as it always has, the mode kept.
     if (!plan.items.empty() && !(oneFile && fromDrop) && plan.decode != (m_bEncodeMode == FALSE))
         SetMode(plan.decode ? ID_FILE_DECODE : ID_FILE_ENCODE);

@@ -114,6 +114,14 @@ TEST_F(QueueTest, CommandLinesFillTheWindow) {
          ui::UnusedArgumentsText({{"/bogus", ui::ArgumentProblem::UnknownSwitch},
                                   {Path("none.bin"), ui::ArgumentProblem::Missing},
                                   {second, ui::ArgumentProblem::SecondFolder}})},
+        // Nothing left to start: no queue, the fields keep what they had,
+        // the line says why.
+        {{"/encode", Path("none.bin")},
+         true,
+         Path("a.bin"),
+         out,
+         "Encode",
+         ui::UnusedArgumentsText({{Path("none.bin"), ui::ArgumentProblem::Missing}})},
     };
     for (const Row& row : rows) {
         ASSERT_EQ(HandOver(row.arguments), TRUE);
