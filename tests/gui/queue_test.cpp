@@ -206,13 +206,16 @@ TEST_F(QueueTest, StopDropsTheRestAndFilesJoinTheEnd) {
         const char* held;
         bool stop;
         std::vector<std::string> joining;
+        bool dropped;  // the joining files come in one drop, not handed over
         std::vector<std::string> outputs;
         std::string line;
     };
     const Course courses[] = {
-        {"Stop on the second", "b.bin", true, {}, {"a.~mq"},
+        {"Stop on the second", "b.bin", true, {}, false, {"a.~mq"},
          "Stopped after 1 of 3 files; nothing was written for the rest."},
-        {"two join while the first runs", "a.bin", false, {"b.bin", "c.bin"}, {"a.~mq", "b.~mq", "c.~mq"},
+        {"two handed over while the first runs", "a.bin", false, {"b.bin", "c.bin"}, false,
+         {"a.~mq", "b.~mq", "c.~mq"}, "Encoded 3 files into \"" + folder + "\""},
+        {"two dropped while the first runs", "a.bin", false, {"b.bin", "c.bin"}, true, {"a.~mq", "b.~mq", "c.~mq"},
          "Encoded 3 files into \"" + folder + "\""},
     };
     for (const Course& course : courses) {
@@ -226,7 +229,14 @@ TEST_F(QueueTest, StopDropsTheRestAndFilesJoinTheEnd) {
                   TRUE);
         ASSERT_TRUE(PumpUntil([&] { return platform.hold.reached && ControlText(Dlg(), IDCANCEL) == "Stop"; }))
             << course.name;
-        for (const std::string& name : course.joining) ASSERT_EQ(HandOver({"/encode", Path(name)}), TRUE);
+        std::vector<std::string> dropped;
+        for (const std::string& name : course.joining) {
+            if (course.dropped)
+                dropped.push_back(Path(name));
+            else
+                ASSERT_EQ(HandOver({"/encode", Path(name)}), TRUE);
+        }
+        if (!dropped.empty()) Drop(dropped);
         ASSERT_TRUE(PumpUntil([&] { return !dlg.StartsPending(); }));
         if (stopping) {
             EXPECT_EQ(dlg.ResultText().rfind("File 2 of 3: ", 0), 0u) << dlg.ResultText();
