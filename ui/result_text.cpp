@@ -92,9 +92,4 @@ std::string FailedWithLeftover(bool encode) {
     return std::string(Verb(encode)) + " failed; its partial output could not be removed.";
 }
 
-std::string DropIgnored(std::size_t others) {
-    return "Only the first dropped item was used; " + std::to_string(others) +
-           (others == 1 ? " other was ignored." : " others were ignored.");
-}
-
 }  // namespace result_text

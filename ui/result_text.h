@@ -32,8 +32,4 @@ std::string Failed(bool encode);
 std::string FailedWithLeftover(bool encode);
 extern const char kStopping[];
 extern const char kStopped[];
-// Of several dropped items the first was used: says how many others were
-// ignored (`others` > 0).
-std::string DropIgnored(std::size_t others);
-
 }  // namespace result_text

@@ -60,8 +60,6 @@ TEST(ResultTextTest, EndsOfAJob) {
     EXPECT_EQ(result_text::Failed(true), "Encoding failed; nothing was written.");
     EXPECT_EQ(result_text::Failed(false), "Decoding failed; nothing was written.");
     EXPECT_EQ(std::string(result_text::kStopped), "Stopped; nothing was written.");
-    EXPECT_EQ(result_text::DropIgnored(1), "Only the first dropped item was used; 1 other was ignored.");
-    EXPECT_EQ(result_text::DropIgnored(2), "Only the first dropped item was used; 2 others were ignored.");
 }
 
 }  // namespace
