@@ -134,9 +134,19 @@ TEST_F(QueueTest, CommandLinesFillTheWindow) {
         EXPECT_EQ(dlg.ResultText(), row.line) << name;
         EXPECT_FALSE(dlg.IsBusy()) << name << ": nothing starts by itself";
     }
-    // A user's edit of the file field forgets the waiting files.
-    SetControlText(Dlg(), IDC_SOURCE_PATH, Path("c.bin"));
-    EXPECT_EQ(ControlText(Dlg(), IDOK), "Encode");
+    // An edit of the file field, a single drop and a mode switch each
+    // forget the waiting files.
+    const std::pair<const char*, std::function<void()>> forgetting[] = {
+        {"Encode", [&] { SetControlText(Dlg(), IDC_SOURCE_PATH, Path("c.bin")); }},
+        {"Encode", [&] { Drop({Path("c.bin")}); }},
+        {"Decode", [&] { ::SendMessageW(Dlg(), WM_COMMAND, ID_FILE_DECODE, 0); }},
+    };
+    for (const auto& [button, forget] : forgetting) {
+        Drop({Path("a.bin"), Path("b.bin")});
+        ASSERT_EQ(ControlText(Dlg(), IDOK), "Encode 2 files");
+        forget();
+        EXPECT_EQ(ControlText(Dlg(), IDOK), button);
+    }
 }
 
 // A queue's courses to their end: the boxes it showed, the line and what
