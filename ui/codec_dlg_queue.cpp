@@ -45,7 +45,12 @@ void CCodecDlg::ApplyStart(const std::vector<std::string>& arguments, bool fromD
     morvane::Platform& platform = m_pJobPlatform != nullptr ? *m_pJobPlatform : morvane::SystemPlatform();
     const StartPlan plan = PlanStart(parsed, platform);
     if (m_bQueueRunning) {
-        for (const QueueItem& item : plan.items) m_queue.Append(item);
+        for (QueueItem item : plan.items) {
+            // Dropped on the running files, they go where those go, unless
+            // a folder came with them.
+            if (fromDrop && parsed.folder.empty()) item.folder = m_strTargetFolder;
+            m_queue.Append(std::move(item));
+        }
         m_report.SetPrefix(m_queue.ProgressPrefix());
         return;
     }
