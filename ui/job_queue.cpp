@@ -9,6 +9,18 @@ std::string Files(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " file" : " files");
 }
 
+// The last part of `path`: its file name.
+std::string FileNameOf(const Platform& platform, const std::string& path) {
+    std::size_t cut = path.size();
+    while (cut > 0 && !platform.IsSeparator(path[cut - 1])) --cut;
+    return path.substr(cut);
+}
+
+// What the list of each file shows at most: a tip taller than a screen, or
+// longer than a tooltip keeps, is read by nobody.
+constexpr std::size_t kMostFilesListed = 30;
+constexpr std::size_t kMostCharactersListed = 1000;
+
 }  // namespace
 
 std::string FolderOfPath(const Platform& platform, const std::string& path) {
@@ -136,6 +148,24 @@ std::string JobQueue::SummaryText() const {
     const std::size_t dropped = CountOf(End::Dropped);
     if (failed > 0) text += "; " + std::to_string(failed) + " failed";
     if (dropped > 0) text += (failed > 0 ? ", " : "; ") + std::to_string(dropped) + " not started";
+    return text;
+}
+
+std::string JobQueue::EachFileText() const {
+    if (!Several() || !Finished()) return {};
+    std::string text;
+    std::size_t listed = 0;
+    for (const Entry& entry : m_entries) {
+        std::string line = FileNameOf(m_platform, entry.item.source) + ": ";
+        if (entry.end == End::Written)
+            line += "\"" + entry.output + "\"";
+        else
+            line += entry.end == End::Failed ? "failed" : entry.end == End::Stopped ? "stopped" : "not started";
+        if (listed > 0 && (listed == kMostFilesListed || text.size() + 1 + line.size() > kMostCharactersListed)) break;
+        text += (listed > 0 ? "\n" : "") + line;
+        ++listed;
+    }
+    if (listed < Count()) text += "\nand " + std::to_string(Count() - listed) + " more";
     return text;
 }
 

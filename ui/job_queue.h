@@ -82,6 +82,12 @@ public:
     // Every output written when they share a folder; else the last one's
     // folder and the outputs written into it.
     FolderSelection ShowInFolderSelection() const;
+    // Once several items have ended: one line for each, its file name and
+    // what it became (`b.pdf: "D:\out\b.~mq"`, `c.csv: failed`,
+    // `stopped`, `not started`), lines joined by '\n'. Kept short enough to
+    // read in one look: at most 30 lines and about 1,000 characters, then
+    // `and 12 more`.
+    std::string EachFileText() const;
 
 private:
     enum class End { None, Written, Failed, Stopped, Dropped };

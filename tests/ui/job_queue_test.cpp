@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,23 +19,25 @@ struct Course {
     const char* ends;      // W written, F failed, S stopped, N: No after a failure
     const char* summary;   // with decode for items whose folder letter is 'd'
     const char* selected;  // the numbers of the items whose outputs are selected
+    const char* each = nullptr;  // what each file became; null: not checked
 };
 
 TEST(JobQueueTest, SummaryAndSelectionOfEachCourse) {
     const Course courses[] = {
-        {"o", "W", "", "1"},
-        {"o", "F", "", ""},
+        {"o", "W", "", "1", ""},
+        {"o", "F", "", "", ""},
         {"ooooo", "WWWWW", "Encoded 5 files into \"/o\"", "12345"},
         {"dd", "WW", "Decoded 2 files into \"/d\"", "12"},
-        {"od", "WW", "Encoded and decoded 2 files into 2 folders", "2"},
+        {"od", "WW", "Encoded and decoded 2 files into 2 folders", "2", "1: \"/o/1\"\n2: \"/d/2\""},
         {"ooooo", "WFWWW", "Encoded 4 of 5 files into \"/o\"; 1 failed", "1345"},
-        {"ooooo", "WFN", "Encoded 1 of 5 files into \"/o\"; 1 failed, 3 not started", "1"},
-        {"dd", "FF", "Decoded 0 of 2 files; 2 failed", ""},
+        {"ooooo", "WFN", "Encoded 1 of 5 files into \"/o\"; 1 failed, 3 not started", "1",
+         "1: \"/o/1\"\n2: failed\n3: not started\n4: not started\n5: not started"},
+        {"dd", "FF", "Decoded 0 of 2 files; 2 failed", "", "1: failed\n2: failed"},
         {"ooooo", "WWS", "Stopped after 2 of 5 files; nothing was written for the rest.", "12"},
-        {"oo", "S", "Stopped after 0 of 2 files; nothing was written for the rest.", ""},
+        {"oo", "S", "Stopped after 0 of 2 files; nothing was written for the rest.", "", "1: stopped\n2: not started"},
         {"abab", "WWWW", "Encoded 4 files into 2 folders", "24"},
-        {"--", "WW", "Encoded 2 files into \"/\"", "12"},
-        {"ooo", "WW", "", "12"},
+        {"--", "WW", "Encoded 2 files into \"/\"", "12", "1: \"/1\"\n2: \"/2\""},
+        {"ooo", "WW", "", "12", ""},
     };
     morvane::fuzz::MemoryPlatform platform({});
     for (const Course& course : courses) {
@@ -57,6 +60,37 @@ TEST(JobQueueTest, SummaryAndSelectionOfEachCourse) {
         const morvane::ui::FolderSelection selection = queue.ShowInFolderSelection();
         EXPECT_EQ(selection.outputs, selected) << course.folders << " " << course.ends;
         EXPECT_EQ(selection.folder, selected.empty() ? "" : morvane::ui::FolderOfPath(platform, selected.back()));
+        if (course.each != nullptr) {
+            EXPECT_EQ(queue.EachFileText(), course.each) << course.folders << " " << course.ends;
+        }
+    }
+}
+
+// The list of what each file became stops at 30 files, or before a tip too
+// long to keep, and says how many it left out.
+TEST(JobQueueTest, EachFileListIsBounded) {
+    struct Row {
+        std::size_t files;
+        std::size_t padding;  // 'x's before each file's number
+        std::size_t lines;
+        const char* last;
+    };
+    const Row rows[] = {
+        {30, 0, 30, "30: failed"},
+        {31, 0, 31, "and 1 more"},
+        {45, 0, 31, "and 15 more"},
+        {3, 600, 2, "and 2 more"},
+        {2, 2000, 2, "and 1 more"},  // one file is always named
+    };
+    morvane::fuzz::MemoryPlatform platform({});
+    for (const Row& row : rows) {
+        JobQueue queue(platform);
+        for (std::size_t i = 1; i <= row.files; ++i)
+            queue.Append({"/in/" + std::string(row.padding, 'x') + std::to_string(i), false, "/o"});
+        for (std::size_t i = 0; i < row.files; ++i) queue.RecordFailed();
+        const std::string text = queue.EachFileText();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n') + 1, static_cast<std::ptrdiff_t>(row.lines)) << row.files;
+        EXPECT_EQ(text.substr(text.rfind('\n') + 1), row.last) << row.files;
     }
 }
 
