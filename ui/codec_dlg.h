@@ -62,6 +62,8 @@ public:
     std::shared_ptr<const CJobRelay> JobRelay() const { return m_session.Relay(); }
     // The result line's whole text (it may show shortened).
     const std::string& ResultText() const { return m_resultLine.Text(); }
+    // What the line's tip holds: after a queue, what each file became.
+    std::string ResultTip() const { return m_resultLine.Tip(); }
     // The output the latest job wrote, until a mode switch or another job;
     // empty when there is none. File > Show in Folder opens it.
     const std::string& ResultPath() const { return m_strResultPath; }

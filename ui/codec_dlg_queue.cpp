@@ -184,6 +184,8 @@ void CCodecDlg::EndQueue() {
         m_strResultPath = m_queueSelection.outputs.empty() ? std::string() : m_queueSelection.outputs.back();
         m_report.SetLine(summary);
         ShowReport();
+        // The line names the folder; resting on it names each file's end.
+        m_resultLine.SetTip(m_queue.EachFileText());
     }
     ShowActionText();
 }

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "win/wnd.h"
 
 namespace {
@@ -64,6 +67,8 @@ bool CResultLine::Create(HWND dialog, int id, HFONT font) {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (m_hWnd == nullptr) return false;
     if (font != nullptr) ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // Without its tip the line still says all it must.
+    CreateTip(dialog, instance);
     // The bar takes its height from its font and its place from its parent.
     ::SendMessageW(m_hWnd, WM_SIZE, 0, 0);
     RECT bar;
@@ -76,10 +81,71 @@ bool CResultLine::Create(HWND dialog, int id, HFONT font) {
     return true;
 }
 
+bool CResultLine::CreateTip(HWND dialog, HINSTANCE instance) {
+    m_hTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance,
+                               nullptr);
+    if (m_hTip == nullptr) return false;
+    // The tool is the whole bar, wherever it lies; its mouse moves reach the
+    // tip through the bar's subclass. The older structure's size is taken by
+    // every version of the controls.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.hinst = instance;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    if (!::SendMessageW(m_hTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        ::DestroyWindow(m_hTip);
+        m_hTip = nullptr;
+        return false;
+    }
+    // A width makes the tip break at '\n': one line per file, as wide as
+    // a screen at most.
+    ::SendMessageW(m_hTip, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
+    // Long enough to read a list of thirty.
+    ::SendMessageW(m_hTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(30000, 0));
+    ::SendMessageW(m_hTip, TTM_ACTIVATE, FALSE, 0);
+    return true;
+}
+
 void CResultLine::SetText(const std::string& text) {
     if (text == m_text) return;
     m_text = text;
+    // The tip spoke of the text before.
+    SetTip({});
     Show();
+}
+
+void CResultLine::SetTip(const std::string& text) {
+    if (m_hTip == nullptr || text == m_tip) return;
+    m_tip = text;
+    const std::wstring wide = morvane::WidenUtf8(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = ::GetParent(m_hWnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = const_cast<wchar_t*>(wide.c_str());
+    // An empty tip is not shown: none pops up over the bar.
+    ::SendMessageW(m_hTip, TTM_ACTIVATE, FALSE, 0);
+    ::SendMessageW(m_hTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty()) ::SendMessageW(m_hTip, TTM_ACTIVATE, TRUE, 0);
+}
+
+std::string CResultLine::Tip() const {
+    if (m_hTip == nullptr) return {};
+    // Some versions copy up to the tip's whole length, some up to 1,024
+    // characters, whatever the size given: room for both.
+    std::vector<wchar_t> text(std::max<std::size_t>(m_tip.size() + 1, 1024), L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = ::GetParent(m_hWnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = text.data();
+    ::SendMessageW(m_hTip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    text.back() = L'\0';
+    return morvane::NarrowToUtf8(text.data());
 }
 
 void CResultLine::SetFont(HFONT font) {

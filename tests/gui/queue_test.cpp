@@ -149,8 +149,8 @@ TEST_F(QueueTest, CommandLinesFillTheWindow) {
     }
 }
 
-// A queue's courses to their end: the boxes it showed, the line and what
-// Show in Folder selects.
+// A queue's courses to their end: the boxes it showed, the line, its tip of
+// what each file became and what Show in Folder selects.
 TEST_F(QueueTest, QueueRunsToItsEnd) {
     // The short file's own failure box, word for word, as one file shows it.
     std::string failure;
@@ -168,24 +168,31 @@ TEST_F(QueueTest, QueueRunsToItsEnd) {
         std::vector<std::string> boxes;
         std::vector<std::string> outputs;
         std::string line;
+        std::string each;  // the line's tip
     };
     const std::string into = " into \"" + folder + "\"";
+    const auto became = [&](const char* name, const char* output) {
+        return std::string(name) + ": \"" + Path(output) + "\"";
+    };
     const Course courses[] = {
-        {"all written", {"a.bin", "b.bin", "c.bin"}, IDOK, {}, {"a.~mq", "b.~mq", "c.~mq"}, "Encoded 3 files" + into},
+        {"all written", {"a.bin", "b.bin", "c.bin"}, IDOK, {}, {"a.~mq", "b.~mq", "c.~mq"}, "Encoded 3 files" + into,
+         became("a.bin", "a.~mq") + "\n" + became("b.bin", "b.~mq") + "\n" + became("c.bin", "c.~mq")},
         {"Yes after a failure",
          {"a.bin", "short.bin", "c.bin"},
          IDYES,
          {failure + "\n\nContinue with the remaining 1 file?"},
          {"a.~mq", "c.~mq"},
-         "Encoded 2 of 3 files" + into + "; 1 failed"},
+         "Encoded 2 of 3 files" + into + "; 1 failed",
+         became("a.bin", "a.~mq") + "\nshort.bin: failed\n" + became("c.bin", "c.~mq")},
         {"No after a failure",
          {"a.bin", "short.bin", "b.bin", "c.bin"},
          IDNO,
          {failure + "\n\nContinue with the remaining 2 files?"},
          {"a.~mq"},
-         "Encoded 1 of 4 files" + into + "; 1 failed, 2 not started"},
+         "Encoded 1 of 4 files" + into + "; 1 failed, 2 not started",
+         became("a.bin", "a.~mq") + "\nshort.bin: failed\nb.bin: not started\nc.bin: not started"},
         {"the last one fails: the plain box", {"a.bin", "short.bin"}, IDOK, {failure}, {"a.~mq"},
-         "Encoded 1 of 2 files" + into + "; 1 failed"},
+         "Encoded 1 of 2 files" + into + "; 1 failed", became("a.bin", "a.~mq") + "\nshort.bin: failed"},
     };
     for (const Course& course : courses) {
         for (const std::string& name : Outputs()) ::DeleteFileW(WidenUtf8(Path(name)).c_str());
@@ -196,17 +203,24 @@ TEST_F(QueueTest, QueueRunsToItsEnd) {
         watcher.answer = course.answer;
         Drop(paths);
         ASSERT_EQ(ControlText(Dlg(), IDOK), "Encode " + std::to_string(paths.size()) + " files") << course.name;
+        // New files: the list of the queue before goes with its line.
+        EXPECT_EQ(dlg.ResultTip(), "") << course.name;
         ASSERT_TRUE(dlg.PressActionAndWait()) << course.name;
         ASSERT_TRUE(Settle()) << course.name;
         EXPECT_EQ(watcher.TakeTexts(), course.boxes) << course.name;
         EXPECT_EQ(Outputs(), course.outputs) << course.name;
         EXPECT_EQ(dlg.ResultText(), course.line) << course.name;
+        EXPECT_EQ(dlg.ResultTip(), course.each) << course.name;
         EXPECT_EQ(ControlText(Dlg(), IDOK), "Encode") << course.name;
         ::SendMessageW(Dlg(), WM_COMMAND, ID_FILE_SHOW_IN_FOLDER, 0);
         std::vector<std::string> selected;
         for (const std::string& name : course.outputs) selected.push_back(Path(name));
         EXPECT_EQ(dlg.shownInFolder, selected) << course.name;
     }
+    // One file after a queue: the line has no list.
+    for (const std::string& name : Outputs()) ::DeleteFileW(WidenUtf8(Path(name)).c_str());
+    ASSERT_TRUE(dlg.RunJob(Path("b.bin"), folder));
+    EXPECT_EQ(dlg.ResultTip(), "");
 }
 
 // Stop on the second of three, and files joining while the first runs.
