@@ -52,6 +52,9 @@ if(WIN32)
     set(CPACK_MORVANE_NSIS_TARGET x86-unicode)
   endif()
   set(CPACK_MORVANE_ICON ${PROJECT_SOURCE_DIR}/res/morvane.ico)
+  # The picture beside the welcome and finish pages, 164 x 314, made with
+  # the icons by res/make_icons.py.
+  set(CPACK_MORVANE_SIDE_BITMAP ${PROJECT_SOURCE_DIR}/res/installer-side.bmp)
   set(CPACK_MORVANE_LICENSE ${MORVANE_GENERATED_DIR}/LICENSE.txt)
   set(CPACK_MORVANE_VERSION_NUMBERS
       ${MORVANE_VERSION_MAJOR}.${MORVANE_VERSION_MINOR}.${MORVANE_VERSION_PATCH}.${MORVANE_VERSION_TWEAK})

@@ -19,7 +19,13 @@
 #   - setup /S /D=FOLDER installs there, and setup /S again finds it there;
 #     while a file cannot be removed, uninstalling keeps the entry and the
 #     uninstaller; once it can, removing it leaves no folder and keeps a
-#     desktop shortcut "Morvane" that the installer did not make.
+#     desktop shortcut "Morvane" that the installer did not make;
+#   - each install writes the file type and the Explorer verb under
+#     HKCU\Software\Classes naming the installed morvane.exe (an upgrade
+#     rewrites them), the Encode verb's command run as the shell runs it
+#     writes the container beside the file, and each uninstall removes them
+#     but for a .~mq default that another program took since and the user's
+#     own keys.
 # A build whose Wine cannot start here (32-bit Wine where the kernel runs no
 # 32-bit programs) is skipped; when every one is, the test is skipped (77).
 # Usage: check_installers.sh VERSION PACKAGES WINDOWS_BUILD...
@@ -153,6 +159,82 @@ expect_removed() {
     fi
 }
 
+# class_value KEY [NAME]: a value (the default one without NAME) of a key
+# under HKCU\Software\Classes; fails when there is none.
+class_value() {
+    local args=(/ve) name='(Default)'
+    [ $# -lt 2 ] || args=(/v "$2") name=$2
+    win reg query "HKCU\Software\Classes\\$1" "${args[@]}" || return 1
+    grep -F "$name" "$work/out" | sed -n "s/^ *.* \{2,\}REG_[A-Z_]* \{2,\}//p; s/^ *.* \{2,\}REG_[A-Z_]* *$//p" | head -n 1
+}
+# The file type's values for a program in FOLDER: KEY|NAME|VALUE, no NAME
+# for the default value.
+file_type_values() {
+    local exe="\"$1\\morvane.exe\""
+    printf '%s\n' \
+        '.~mq||Morvane.Container' \
+        '.~mq\OpenWithProgids|Morvane.Container|' \
+        'Morvane.Container||Morvane encoded file' \
+        'Morvane.Container|FriendlyTypeName|Morvane encoded file' \
+        "Morvane.Container\\DefaultIcon||$exe,-134" \
+        "Morvane.Container\\shell\\open\\command||$exe \"%1\"" \
+        'Morvane.Container\shell\decode||Decode with Morvane' \
+        "Morvane.Container\\shell\\decode\\command||$exe /decode \"%1\"" \
+        '*\shell\Morvane.Encode|MUIVerb|Encode with Morvane' \
+        "*\\shell\\Morvane.Encode|Icon|$exe,0" \
+        '*\shell\Morvane.Encode|MultiSelectModel|Player' \
+        "*\\shell\\Morvane.Encode\\command||$exe /encode \"%1\""
+}
+# expect_file_type LABEL FOLDER: the keys name the morvane.exe in FOLDER.
+expect_file_type() {
+    local label=$1 key name want got
+    while IFS='|' read -r key name want; do
+        if ! got=$(class_value "$key" ${name:+"$name"}); then
+            fail "$label: no value ${name:-(default)} in HKCU\Software\Classes\\$key"
+        elif [ "$got" != "$want" ]; then
+            fail "$label: HKCU\Software\Classes\\$key ${name:-(default)} is [$got], expected [$want]"
+        fi
+    done < <(file_type_values "$2")
+}
+# expect_no_file_type LABEL KEY...: none of these keys is left.
+expect_no_file_type() {
+    local label=$1 key
+    shift
+    for key in "$@"; do
+        ! win reg query "HKCU\Software\Classes\\$key" || fail "$label: HKCU\Software\Classes\\$key is still there"
+    done
+}
+
+# encode_as_the_shell_does LABEL: runs the Encode verb's command from the
+# registry with a file's path put in, as Explorer does, and waits (120 s at
+# most) for the container beside the file.
+encode_as_the_shell_does() {
+    local label=$1 command exe rest input container tries
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "$label: no display, the Encode verb is not run"
+        return
+    fi
+    command=$(class_value '*\shell\Morvane.Encode\command') || { fail "$label: no Encode command"; return; }
+    input='C:\encode me.bin'
+    # "EXE" ARGS, with %1 the file's path.
+    exe=${command#\"} exe=${exe%%\"*} rest=${command#"\"$exe\" "}
+    [ "$rest" = '/encode "%1"' ] || { fail "$label: the Encode command's arguments are [$rest]"; return; }
+    head -c $((1024 * 1024 + 17)) /dev/urandom >"$(unix_path "$input")"
+    container=$(unix_path 'C:\encode me.~mq')
+    timeout -k 10 120 "${MORVANE_WINE_START[@]}" "$exe" /encode "$input" </dev/null >/dev/null 2>&1 &
+    local started=$!
+    # Complete once it holds the header (more than the key) and the payload.
+    for ((tries = 0; tries < 1200; tries++)); do
+        (($(stat -c %s "$container" 2>/dev/null || echo 0) > 1024 * 1024 + 17 + 256)) && break
+        sleep 0.1
+    done
+    ((tries < 1200)) && [ "$(head -c 3 "$container")" = "~mq" ] ||
+        fail "$label: the Encode verb wrote no container beside the file within 120 s"
+    stop_wine
+    wait "$started" 2>/dev/null
+    rm -f "$(unix_path "$input")" "$container"
+}
+
 # state FOLDER: what an install is made of (the files' sums, the shortcuts,
 # the entry), to compare before and after a run that must change nothing.
 state() {
@@ -280,6 +362,8 @@ check_installer() {
     echo "$arch: installing $(basename "$installer") silently"
     setup
     expect_installed "$arch install" "$folder"
+    expect_file_type "$arch install" "$folder"
+    encode_as_the_shell_does "$arch"
 
     echo "$arch: installing and uninstalling while Morvane runs"
     refused_while_running "$arch" "$folder"
@@ -296,8 +380,11 @@ check_installer() {
     win reg add "$key" /v InstalledFiles /d 'morvane.exe|morvane-old.dll|README.txt|*.txt|..\Morvane\notes.txt' /f ||
         fail "reg add: $(cat "$work/err")"
     echo "the user's own notes" >"$place/notes.txt"
+    win reg add 'HKCU\Software\Classes\Morvane.Container\shell\open\command' /ve /d '"C:\Old\morvane.exe" "%1"' /f ||
+        fail "reg add: $(cat "$work/err")"
     setup
     expect_installed "$arch install over an older one" "$folder"
+    expect_file_type "$arch install over an older one" "$folder"
     [ "$(cat "$place/notes.txt" 2>&1)" = "the user's own notes" ] || fail "$arch: the user's file changed"
     [ ! -e "$place/morvane-old.dll" ] || fail "$arch: the older version's morvane-old.dll, no longer shipped, stayed"
     local links
@@ -308,8 +395,14 @@ check_installer() {
     # As the finish page makes and records it (/S skips that page).
     cp "$start_menu/Morvane.lnk" "$desktop/Morvane.lnk"
     win reg add "$key" /v DesktopShortcut /t REG_DWORD /d 1 /f || fail "reg add: $(cat "$work/err")"
+    # The user's own .txt association, and another program that took .~mq.
+    win reg add 'HKCU\Software\Classes\.txt' /ve /d 'Users.Notes' /f || fail "reg add: $(cat "$work/err")"
+    win reg add 'HKCU\Software\Classes\.~mq' /ve /d 'Other.Container' /f || fail "reg add: $(cat "$work/err")"
     uninstall "$folder"
     expect_removed "$arch uninstall" "$folder"
+    expect_no_file_type "$arch uninstall" 'Morvane.Container' '*\shell\Morvane.Encode' '.~mq\OpenWithProgids'
+    [ "$(class_value .~mq)" = Other.Container ] || fail "$arch uninstall: another program's .~mq default went"
+    [ "$(class_value .txt)" = Users.Notes ] || fail "$arch uninstall: the user's own .txt association changed"
     [ ! -e "$desktop/Morvane.lnk" ] || fail "$arch uninstall: the desktop shortcut is still there"
     local left
     left=$(cd "$place" 2>/dev/null && ls | tr '\n' ' ')
@@ -322,6 +415,7 @@ check_installer() {
     # A new version finds the installed one's folder without being told.
     setup
     expect_installed "$arch install again without /D=" "$other"
+    expect_file_type "$arch install again without /D=" "$other"
     left=$(cd "$place" 2>/dev/null && ls | tr '\n' ' ')
     [ "$left" = "notes.txt " ] || fail "$arch: installed again into the default folder, not into $other"
 
@@ -341,6 +435,7 @@ check_installer() {
     echo "the user's own shortcut" >"$desktop/Morvane.lnk"
     uninstall "$other"
     expect_removed "$arch uninstall from /D=" "$other"
+    expect_no_file_type "$arch uninstall from /D=" 'Morvane.Container' '*\shell\Morvane.Encode' '.~mq'
     [ ! -e "$(unix_path "$other")" ] || fail "$arch: $other was not removed, though empty"
     [ "$(cat "$desktop/Morvane.lnk" 2>&1)" = "the user's own shortcut" ] ||
         fail "$arch: the user's own desktop shortcut, which the installer did not make, went"
