@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's icons and writes them as .ico files beside this script.
+"""Draws the program's icons and writes them as .ico files beside this script,
+and the picture of the installer's welcome and finish pages.
 
 Two kinds of image go into each icon:
 - 32-bit images with an alpha channel at every size Windows asks for, drawn
@@ -103,6 +104,29 @@ SMALL_DOCUMENT_WITH_KEY = [
     "..KOOKOOWK.OOOO.",
     "..KKKKKKKK......",
     "................",
+]
+
+
+# The container's document icon: a page of encoded text (rows of broken
+# blocks) with a small key lying on it, where the application icon has a
+# large key in front of its page.
+SMALL_CONTAINER = [
+    "..KKKKKKKK......",
+    "..KWWWWWWKK.....",
+    "..KWBBWBWKLK....",
+    "..KWWWWWWKKKK...",
+    "..KWBWBBBBBWK...",
+    "..KWWWWWWWWWK...",
+    "..KWBBBWBBBWK...",
+    "..KWWWWWWWWWK...",
+    "..KWBBWBWBBWK...",
+    "..KWWWWWWWWWK...",
+    "..KWOOOWWWWWK...",
+    "..KOYYYODDDDK...",
+    "..KOYWYYYYYYK...",
+    "..KOYYYOYOYDK...",
+    "..KWOOOWOWOWK...",
+    "..KKKKKKKKKKK...",
 ]
 
 
@@ -331,6 +355,20 @@ def application_drawing(grid):
             outlined(key, 'Y', 'O', s) + [(hole.inset(-s), 'O'), (hole, None)])
 
 
+def container_drawing(grid):
+    """The container's document icon: a page of encoded text, a small key on it."""
+    g, s = grid, grid.stroke
+    page = g.polygon([(5, 1), (20, 1), (27, 8), (27, 31), (5, 31)])
+    fold = g.polygon([(20, 1), (27, 8), (20, 8)])
+    rows = {5: [(8, 11), (12.5, 17)], 9: [(8, 10), (11.5, 16.5), (18, 24)],
+            13: [(8, 13), (14.5, 16), (17.5, 24)], 17: [(8, 9.5), (11, 18), (19.5, 24)]}
+    blocks = [g.line(x0, y, x1) for y, spans in rows.items() for x0, x1 in spans]
+    key = [g.rect(14, 22, 25, 25.5), g.rect(18, 24, 20.5, 28.5), g.rect(22, 24, 24.5, 27.5), g.circle(11.5, 23.75, 4.5)]
+    hole = g.circle(11.5, 23.75, 1.5)
+    return (outlined([page], 'W', 'K', s) + outlined([fold], 'L', 'K', s) + [(block, 'B') for block in blocks] +
+            outlined(key, 'Y', 'O', s) + [(hole.inset(-s), 'O'), (hole, 'W')])
+
+
 def source_file_drawing(grid):
     """The button beside the file field: a page of text."""
     g, s = grid, grid.stroke
@@ -417,8 +455,51 @@ def icon_images(drawing, units, art16, art32, sizes):
     return images
 
 
+# --- the installer's picture --------------------------------------------------------
+
+
+def side_picture(width, height):
+    """RGB rows of the installer's welcome and finish pages' picture: the
+    application icon on a calm blue, lighter towards the bottom, with a soft
+    glow behind the icon."""
+    top, bottom = (0x1C, 0x3C, 0x78), (0x6E, 0x9A, 0xCE)
+    size = 112
+    # The drawing's key reaches further right than its page does on the left.
+    left, upper = (width - size) // 2 - size // 28, 56
+    icon = render(application_drawing(Grid(32, size)), size, 3)
+    glow_x, glow_y, glow_r = width / 2, upper + size / 2, size * 0.85
+    rows = []
+    for y in range(height):
+        t = y / (height - 1)
+        base = [a + (b - a) * t for a, b in zip(top, bottom)]
+        row = []
+        for x in range(width):
+            d = ((x + 0.5 - glow_x) ** 2 + (y + 0.5 - glow_y) ** 2) ** 0.5
+            lift = 0.22 * max(0.0, 1 - d / glow_r) ** 2
+            pixel = [c + (255 - c) * lift for c in base]
+            if left <= x < left + size and upper <= y < upper + size:
+                r, g, b, a = icon[y - upper][x - left]
+                pixel = [c + (v - c) * a / 255 for c, v in zip(pixel, (r, g, b))]
+            row.append(tuple(round(c) for c in pixel))
+        rows.append(row)
+    return rows
+
+
+def write_bmp(name, rows):
+    """A 24-bit bottom-up BMP, as the installer's pages take it."""
+    width, height = len(rows[0]), len(rows)
+    pad = b'\0' * (-3 * width % 4)
+    bits = b''.join(bytes(v for r, g, b in row for v in (b, g, r)) + pad for row in reversed(rows))
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(bits), 2835, 2835, 0, 0)
+    with open(os.path.join(HERE, name), 'wb') as f:
+        f.write(struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(bits), 0, 0, 14 + len(info)) + info + bits)
+
+
 if __name__ == '__main__':
     write_ico('morvane.ico', icon_images(application_drawing, 32, SMALL_DOCUMENT_WITH_KEY, document_with_key(),
                                          [16, 20, 24, 32, 40, 48, 64, 256]))
     write_ico('browse_source.ico', icon_images(source_file_drawing, 16, SOURCE_FILE, None, [16, 20, 24, 32]))
     write_ico('browse_folder.ico', icon_images(target_folder_drawing, 16, TARGET_FOLDER, None, [16, 20, 24, 32]))
+    write_ico('container.ico', icon_images(container_drawing, 32, SMALL_CONTAINER, None,
+                                           [16, 20, 24, 32, 40, 48, 64, 256]))
+    write_bmp('installer-side.bmp', side_picture(164, 314))

@@ -9,6 +9,9 @@
 #define IDR_MAINFRAME 128
 #define IDI_BROWSE_SOURCE 132
 #define IDI_BROWSE_FOLDER 133
+// The icon of .~mq containers, which the installer's file type points at
+// as ",-134": keep the number.
+#define IDI_CONTAINER 134
 
 // Controls of the main dialog.
 #define IDC_SOURCE_PATH 1000

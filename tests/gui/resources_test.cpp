@@ -201,7 +201,7 @@ std::vector<IconEntry> IconEntries(const std::string& group) {
     return entries;
 }
 
-constexpr UINT kIconGroups[] = {IDR_MAINFRAME, IDI_BROWSE_SOURCE, IDI_BROWSE_FOLDER};
+constexpr UINT kIconGroups[] = {IDR_MAINFRAME, IDI_BROWSE_SOURCE, IDI_BROWSE_FOLDER, IDI_CONTAINER};
 
 TEST_F(ResourcesTest, IconGroups) {
     auto describe = [](const std::string& group) {
@@ -216,6 +216,8 @@ TEST_F(ResourcesTest, IconGroups) {
               "256x32 64x32 48x32 40x32 32x32 24x32 20x32 16x32 32x8 16x8 32x4 16x4 ");
     EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_SOURCE)), "32x32 24x32 20x32 16x32 16x8 16x4 ");
     EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_BROWSE_FOLDER)), "32x32 24x32 20x32 16x32 16x8 16x4 ");
+    EXPECT_EQ(describe(Find(RT_GROUP_ICON, IDI_CONTAINER)),
+              "256x32 64x32 48x32 40x32 32x32 24x32 20x32 16x32 16x8 16x4 ");
 }
 
 // Each image is what its entry says: a PNG of 256 x 256 pixels, or a
@@ -271,6 +273,7 @@ TEST_F(ResourcesTest, IconsLoadAtEverySizeTheyHold) {
         {IDR_MAINFRAME, {16, 20, 24, 32, 40, 48, 64, 256}},
         {IDI_BROWSE_SOURCE, {16, 20, 24, 32}},
         {IDI_BROWSE_FOLDER, {16, 20, 24, 32}},
+        {IDI_CONTAINER, {16, 20, 24, 32, 40, 48, 64, 256}},
     };
     const HMODULE program = ::LoadLibraryExW(WidenUtf8(ProgramPath()).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(program, nullptr);
