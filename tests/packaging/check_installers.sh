@@ -23,7 +23,9 @@
 #   - each install writes the file type and the Explorer verb under
 #     HKCU\Software\Classes naming the installed morvane.exe (an upgrade
 #     rewrites them), the Encode verb's command run as the shell runs it
-#     writes the container beside the file, and each uninstall removes them
+#     writes the container beside the file, a double-click on the container
+#     (ShellExecuteExW, shell_open.exe) starts the installed morvane.exe in
+#     decode mode with the container and its folder, and each uninstall removes them
 #     but for a .~mq default that another program took since and the user's
 #     own keys.
 # A build whose Wine cannot start here (32-bit Wine where the kernel runs no
@@ -207,7 +209,8 @@ expect_no_file_type() {
 
 # encode_as_the_shell_does LABEL: runs the Encode verb's command from the
 # registry with a file's path put in, as Explorer does, and waits (120 s at
-# most) for the container beside the file.
+# most) for the container beside the file, C:\Boxes\encode me.~mq, which
+# it leaves there.
 encode_as_the_shell_does() {
     local label=$1 command exe rest input container tries
     if [ -z "${DISPLAY:-}" ]; then
@@ -215,12 +218,13 @@ encode_as_the_shell_does() {
         return
     fi
     command=$(class_value '*\shell\Morvane.Encode\command') || { fail "$label: no Encode command"; return; }
-    input='C:\encode me.bin'
+    input='C:\Boxes\encode me.bin'
     # "EXE" ARGS, with %1 the file's path.
     exe=${command#\"} exe=${exe%%\"*} rest=${command#"\"$exe\" "}
     [ "$rest" = '/encode "%1"' ] || { fail "$label: the Encode command's arguments are [$rest]"; return; }
+    mkdir -p "$(unix_path 'C:\Boxes')"
     head -c $((1024 * 1024 + 17)) /dev/urandom >"$(unix_path "$input")"
-    container=$(unix_path 'C:\encode me.~mq')
+    container=$(unix_path 'C:\Boxes\encode me.~mq')
     timeout -k 10 120 "${MORVANE_WINE_START[@]}" "$exe" /encode "$input" </dev/null >/dev/null 2>&1 &
     local started=$!
     # Complete once it holds the header (more than the key) and the payload.
@@ -232,7 +236,46 @@ encode_as_the_shell_does() {
         fail "$label: the Encode verb wrote no container beside the file within 120 s"
     stop_wine
     wait "$started" 2>/dev/null
-    rm -f "$(unix_path "$input")" "$container"
+    rm -f "$(unix_path "$input")"
+}
+
+# open_as_the_shell_does LABEL FOLDER: a double-click on the container that
+# encode_as_the_shell_does left starts the morvane.exe in FOLDER, whose
+# window shows decode mode with the container and its folder filled in.
+open_as_the_shell_does() {
+    local label=$1 folder=$2 status
+    local container='C:\Boxes\encode me.~mq'
+    if [ -z "${DISPLAY:-}" ] || [ ! -f "$(unix_path "$container")" ]; then
+        echo "$label: no display or no container, the open verb is not run"
+        return
+    fi
+    if win reg query 'HKCR\Morvane.Container'; then
+        win "$opener" "$container"
+    else
+        # Windows sees HKCU\Software\Classes in HKEY_CLASSES_ROOT; a Wine
+        # that does not is given the open command itself, as the shell
+        # would run it.
+        echo "$label: this Wine does not merge HKCU\Software\Classes into HKEY_CLASSES_ROOT for ShellExecuteExW;" \
+            "the open command from the registry is started instead"
+        local command exe rest
+        command=$(class_value 'Morvane.Container\shell\open\command') || { fail "$label: no open command"; return; }
+        exe=${command#\"} exe=${exe%%\"*} rest=${command#"\"$exe\" "}
+        win "$opener" "$exe" "${rest//%1/$container}"
+    fi
+    status=$?
+    stop_wine
+    rm -rf "$(unix_path 'C:\Boxes')"
+    if [ "$status" != 0 ]; then
+        fail "$label: opening the container as the shell does: exit status $status: $(cat "$work/err")"
+        return
+    fi
+    grep -qixF "process $folder\morvane.exe" "$work/out" ||
+        fail "$label: the shell started [$(sed -n 's/^process //p' "$work/out")], not $folder\morvane.exe"
+    local line
+    for line in 'File to decode:' "$container" 'C:\Boxes'; do
+        grep -qxF "control $line" "$work/out" || { [ "$line" = 'C:\Boxes' ] && grep -qxF "control $line\\" "$work/out"; } ||
+            fail "$label: the window opened on the container shows no [$line]: $(tr '\n' ' ' <"$work/out")"
+    done
 }
 
 # state FOLDER: what an install is made of (the files' sums, the shortcuts,
@@ -324,8 +367,9 @@ check_installer() {
     [ "$(cd "$zipped" && ls | sort)" = "$(printf '%s\n' "${files[@]}" | grep -vx uninstall.exe | sort)" ] ||
         fail "$arch: the zip holds $(cd "$zipped" && ls | tr '\n' ' '), not the installer's list ${files[*]}"
     holder=$build/tests/packaging/hold_running_mark.exe
-    if [ ! -f "$holder" ]; then
-        fail "no $holder (the Windows build makes it)"
+    opener=$build/tests/packaging/shell_open.exe
+    if [ ! -f "$holder" ] || [ ! -f "$opener" ]; then
+        fail "no $holder and $(basename "$opener") (the Windows build makes them)"
         return
     fi
 
@@ -364,6 +408,7 @@ check_installer() {
     expect_installed "$arch install" "$folder"
     expect_file_type "$arch install" "$folder"
     encode_as_the_shell_does "$arch"
+    open_as_the_shell_does "$arch" "$folder"
 
     echo "$arch: installing and uninstalling while Morvane runs"
     refused_while_running "$arch" "$folder"
