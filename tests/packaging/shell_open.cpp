@@ -17,8 +17,8 @@
 namespace {
 
 std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), result.data(), size, nullptr,
                           nullptr);
