@@ -69,6 +69,14 @@ if(WIN32)
   if(NOT CPACK_MORVANE_RUNNING_MUTEX MATCHES "^Local\\\\[^\\\\]+$")
     message(FATAL_ERROR "No mutex name in app/running_mark.h: [${CPACK_MORVANE_RUNNING_MUTEX}]")
   endif()
+  # The resource id of the containers' document icon in morvane.exe, which
+  # the file type's DefaultIcon names.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/resource.h)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/res/resource.h icon REGEX "^#define IDI_CONTAINER ")
+  string(REGEX REPLACE "^#define IDI_CONTAINER +([0-9]+).*" "\\1" CPACK_MORVANE_CONTAINER_ICON_ID "${icon}")
+  if(NOT CPACK_MORVANE_CONTAINER_ICON_ID MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "No IDI_CONTAINER in res/resource.h: [${CPACK_MORVANE_CONTAINER_ICON_ID}]")
+  endif()
 else()
   install(TARGETS morvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
