@@ -46,12 +46,6 @@ morvane::ui::PathKind PathKindOnDisk(const std::string& path) {
 }
 
 std::string FullPathOnDisk(const std::string& path) {
-    const std::wstring wide = morvane::WidenUtf8(path);
-    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return morvane::NarrowToUtf8(full);
+    const std::wstring full = morvane::FullPathName(morvane::WidenUtf8(path));
+    return full.empty() ? path : morvane::NarrowToUtf8(full);
 }

@@ -43,17 +43,23 @@ std::string AnsiToUtf8(std::string_view text) {
     return NarrowToUtf8(Convert(CP_ACP, MB_ERR_INVALID_CHARS, text));
 }
 
+std::wstring FullPathName(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return {};
+    full.resize(length);
+    return full;
+}
+
 std::wstring FileSystemPath(const std::string& path) {
     std::wstring wide = WidenUtf8(path);
     if (wide.size() < kClassicPathLimit || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
     // The \\?\ form is taken literally: '/', "." and ".." must be resolved
     // first, which the full-path function does for any length.
-    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return wide;
-    std::wstring full(size, L'\0');
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return wide;
-    full.resize(length);
+    const std::wstring full = FullPathName(wide);
+    if (full.empty()) return wide;
     if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -17,6 +17,10 @@ std::string NarrowToUtf8(std::wstring_view text);
 // in that code page.
 std::string AnsiToUtf8(std::string_view text);
 
+// The full form of `path` (relative to the current folder, '/', "." and
+// ".." resolved), of any length; empty when the system cannot give it.
+std::wstring FullPathName(const std::wstring& path);
+
 // The path as the wide file functions take it. A path too long for the
 // classic limit is made absolute and given the \\?\ (or \\?\UNC\) form, so
 // it works without the system's opt-in; a shorter one is passed as typed.
