@@ -1,5 +1,6 @@
 #include "container_format.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace morvane {
@@ -44,6 +45,13 @@ std::uint64_t GetLittleEndian(const std::uint8_t* in, std::size_t bytes) {
     return value;
 }
 
+std::array<std::uint8_t, 16> LengthFields(std::int64_t length) {
+    std::array<std::uint8_t, 16> fields{};
+    PutLittleEndian(fields.data(), static_cast<std::uint64_t>(length), 8);
+    PutLittleEndian(fields.data() + 8, static_cast<std::uint64_t>(length), 8);
+    return fields;
+}
+
 std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::string& extension, const StoredKey& key) {
     const std::string stored = extension.empty() ? std::string(kNoExtension) : extension;
     // Its length is one byte of the header; path splitting keeps it within.
@@ -53,8 +61,8 @@ std::vector<std::uint8_t> BuildHeader(std::int64_t sourceLength, const std::stri
     for (std::uint8_t b : kMagic) *p++ = b;
     PutLittleEndian(p, kMagicNumber, 4), p += 4;
     PutLittleEndian(p, kFormatVersion2, 4), p += 4;
-    PutLittleEndian(p, static_cast<std::uint64_t>(sourceLength), 8), p += 8;
-    PutLittleEndian(p, static_cast<std::uint64_t>(sourceLength), 8), p += 8;
+    const auto lengths = LengthFields(sourceLength);
+    p = std::copy(lengths.begin(), lengths.end(), p);
     *p++ = static_cast<std::uint8_t>(stored.size());
     for (char c : stored) *p++ = static_cast<std::uint8_t>(c);
     for (int copy = 0; copy < 2; ++copy)

@@ -34,6 +34,12 @@ bool IsStorableExtension(const std::string& extension);
 // this program does not know.
 std::size_t LengthFieldsSize(std::uint32_t version);
 
+// Where a version 2 header keeps its two lengths: a stream's encoder fills
+// them in once the stream has ended.
+inline constexpr std::size_t kLengthFieldsOffset = 3 + 4 + 4;
+// The two length fields of a version 2 header for a payload of `length` bytes.
+std::array<std::uint8_t, 16> LengthFields(std::int64_t length);
+
 // Bytes before the payload for a version and an extension of `extensionLength`.
 std::size_t HeaderSize(std::uint32_t version, std::size_t extensionLength);
 

@@ -12,7 +12,7 @@ namespace {
 // Reads the header through `read(into, size)`, which returns the count read
 // (fewer only at the end).
 template <typename ReadFn>
-ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
+ContainerHeader ParseHeader(ReadFn&& read, std::optional<std::uint64_t> containerLength) {
     ContainerHeader header;
     auto note = [&](HeaderProblem problem) {
         if (header.problem == HeaderProblem::None) header.problem = problem;
@@ -61,11 +61,19 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
     header.keyCopiesAgree = key == secondKey;
     if (!*header.keyIsPermutation) note(HeaderProblem::KeyNotPermutation);
 
+    // A stream's payload is as long as its version 2 header says; the
+    // bytes that arrive are counted against it as they are decoded.
+    if (!containerLength) {
+        if (version != kFormatVersion2) return header;
+        if (*header.firstLength != *header.secondLength) note(HeaderProblem::LengthsDisagree);
+        header.payloadLength = header.firstLength;
+        return header;
+    }
     // A container cut short or grown since it was written is refused;
     // versions this program does not know carry no lengths to compare.
     const std::uint64_t headerSize = HeaderSize(version, extensionLength);
-    if (containerLength < headerSize) return stop(HeaderProblem::Truncated);
-    const std::uint64_t payload = containerLength - headerSize;
+    if (*containerLength < headerSize) return stop(HeaderProblem::Truncated);
+    const std::uint64_t payload = *containerLength - headerSize;
     header.payloadLength = payload;
     if (version == kFormatVersion2 && (*header.firstLength != payload || *header.secondLength != payload))
         note(HeaderProblem::LengthsDisagree);
@@ -78,6 +86,10 @@ ContainerHeader ParseHeader(ReadFn&& read, std::uint64_t containerLength) {
 
 ContainerHeader ReadContainerHeader(const HeaderReader& read, std::uint64_t containerLength) {
     return ParseHeader(read, containerLength);
+}
+
+ContainerHeader ReadStreamHeader(const HeaderReader& read) {
+    return ParseHeader(read, std::nullopt);
 }
 
 ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size) {

@@ -50,6 +50,11 @@ using HeaderReader = std::function<std::size_t(void* into, std::size_t size)>;
 // Reads the header through `read` from the start of a container of
 // `containerLength` bytes. A read failure raises what `read` raises.
 ContainerHeader ReadContainerHeader(const HeaderReader& read, std::uint64_t containerLength);
+// The same from a stream, whose length is known only once it ends: a
+// version 2 header's payloadLength is its stored length, and the lengths
+// that disagree with each other are a problem; for other versions it stays
+// empty.
+ContainerHeader ReadStreamHeader(const HeaderReader& read);
 // The same from a whole container in memory.
 ContainerHeader ReadContainerHeader(const std::uint8_t* bytes, std::size_t size);
 

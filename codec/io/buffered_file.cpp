@@ -29,6 +29,11 @@ void BufferedFile::Fail(const char* what) {
     throw FileError(ErrorText(what));
 }
 
+void BufferedFile::FailWriting() {
+    m_writeFailed = true;
+    Fail("writing");
+}
+
 void BufferedFile::AwaitTransfer() {
     m_transfer.Wait();
     if (!m_transferError.empty()) throw FileError(m_transferError);
@@ -57,6 +62,7 @@ bool BufferedFile::Refill(std::size_t keep) {
     std::swap(m_buffer, m_other);
     m_begin = kSpare - keep;
     m_end = kSpare + m_otherCount;
+    ++m_refills;
     StartReadAhead();
     return true;
 }
@@ -108,16 +114,30 @@ void BufferedFile::CommitWrite(std::size_t count) {
 void BufferedFile::WriteFullBuffer() {
     // Only the MiB goes out; what spans wrote past it starts the buffer again.
     const std::size_t count = std::min(m_end, kBufferSize);
-    if (!m_raw->Write(m_buffer, count)) Fail("writing");
+    if (!m_raw->Write(m_buffer, count)) FailWriting();
     std::memcpy(m_buffer, m_buffer + count, m_end - count);
     m_end -= count;
 }
 
 void BufferedFile::Rewind() {
+    if (m_writing) {
+        // A scratch copy, written and now to be read.
+        FlushWrites();
+        m_writing = false;
+    } else if (m_refills == 1) {
+        // Still within the first MiB read: it is read again from the
+        // buffer, and what was read ahead stays next, unless it failed.
+        m_transfer.Wait();
+        if (m_transferError.empty()) {
+            m_begin = kSpare;
+            return;
+        }
+    }
     // Whatever was read ahead is dropped, a failed read ahead included.
     m_transfer.Wait();
     m_transferError.clear();
     m_readingAhead = false;
+    m_refills = 0;
     m_begin = m_end = 0;
     if (!m_raw->SeekStart()) Fail("seeking in");
 }
@@ -134,7 +154,10 @@ void BufferedFile::FlushAndClose() {
     if (!m_open) return;
     m_open = false;
     std::string writeError;
-    if (m_writing && m_end > 0 && !m_raw->Write(m_buffer, m_end)) writeError = ErrorText("writing");
+    if (m_writing && m_end > 0 && !m_raw->Write(m_buffer, m_end)) {
+        writeError = ErrorText("writing");
+        m_writeFailed = true;
+    }
     m_end = 0;
     m_transfer.Stop();
     const bool closed = m_raw->Close();
@@ -150,7 +173,7 @@ void BufferedFile::StopAndClose() noexcept {
 }
 
 void BufferedFile::FlushWrites() {
-    if (m_end > 0 && !m_raw->Write(m_buffer, m_end)) Fail("writing");
+    if (m_end > 0 && !m_raw->Write(m_buffer, m_end)) FailWriting();
     m_end = 0;
 }
 
@@ -177,6 +200,16 @@ PublishStatus BufferedFile::Publish(const std::string& path) {
     // name only while it still holds this file.
     FlushAndClose();
     return status;
+}
+
+void BufferedFile::SyncToDisk() {
+    FlushWrites();
+    if (!m_raw->SyncToDisk()) Fail("flushing to the disk");
+}
+
+void BufferedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    FlushWrites();
+    if (!m_raw->WriteAt(offset, data, size)) FailWriting();
 }
 
 std::string BufferedFile::TemporaryNotRemoved() const {

@@ -54,10 +54,18 @@ public:
     // by its name): the handle is then closed before the name is given, so
     // a failure to close fails the job before anything is named.
     virtual bool NamesWithoutHandle() const { return false; }
+    // Writes at `offset` from the start, the position of later writes kept.
+    virtual bool WriteAt(std::uint64_t /*offset*/, const void* /*data*/, std::size_t /*size*/) { return false; }
+    // Has the system put the file's data on the disk.
+    virtual bool SyncToDisk() { return false; }
+    // False for a stream, whose written bytes cannot be removed.
+    virtual bool Revocable() const { return true; }
 };
 
 // A source is read through it; an output (made with `output` true) is
-// written and then published or discarded.
+// written and then published or discarded. A source may be written too,
+// then rewound and read (a scratch copy of a stream). Rewinding within the
+// first MiB read needs no seek, so a stream can be looked at and rewound.
 class BufferedFile final : public OutputFile {
 public:
     static constexpr std::size_t kBufferSize = 1024 * 1024;
@@ -81,6 +89,10 @@ public:
     PublishStatus Publish(const std::string& path) override;
     std::string TemporaryNotRemoved() const override;
     DiscardResult Discard() noexcept override;
+    void SyncToDisk() override;
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t size) override;
+    bool WriteFailed() const override { return m_writeFailed; }
+    bool Revocable() const override { return m_raw->Revocable(); }
 
 private:
     // Reading: the spare room before the data; writing: after it.
@@ -94,6 +106,7 @@ private:
     void StopAndClose() noexcept;
     std::string ErrorText(const char* what);
     [[noreturn]] void Fail(const char* what);
+    [[noreturn]] void FailWriting();
     // Takes the buffer read ahead, with the `keep` unread bytes of the
     // current one moved before it; false at the end of the file.
     bool Refill(std::size_t keep = 0);
@@ -122,6 +135,10 @@ private:
     const bool m_output;
     bool m_published = false;
     bool m_closedWhole = false;  // closed for naming, everything written
+    bool m_writeFailed = false;
+    // Refills since the last seek: while 1, the first MiB read is still
+    // whole in m_buffer from kSpare on.
+    int m_refills = 0;
     // Set by the transfer thread; read after AwaitTransfer.
     std::size_t m_otherCount = 0;
     std::string m_transferError;

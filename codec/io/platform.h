@@ -87,6 +87,10 @@ private:
     std::vector<std::uint8_t> m_spanBuffer;
 };
 
+// How the standard input and output are named in messages.
+inline constexpr char kStandardInputText[] = "standard input";
+inline constexpr char kStandardOutputText[] = "standard output";
+
 enum class PublishStatus { Published, NameTaken, Failed };
 
 // What Discard could not, or would not, remove.
@@ -134,6 +138,23 @@ public:
     // ID, checked at the last moment); one that holds another file is left
     // alone.
     virtual DiscardResult Discard() noexcept = 0;
+
+    // Writes out what is buffered and has the system put the file's data on
+    // the disk, so that once named it survives a crash or a power cut.
+    // Raises FileError.
+    virtual void SyncToDisk() { throw FileError("The output cannot be flushed to the disk."); }
+    // Writes `size` bytes at `offset` from the start, over bytes already
+    // written: a stream's lengths go into the header once it has ended.
+    // Raises FileError.
+    virtual void WriteAt(std::uint64_t /*offset*/, const void* /*data*/, std::size_t /*size*/) {
+        throw FileError("The output cannot be written out of order.");
+    }
+    // True once writing out this output's bytes failed (a full disk, a
+    // reader that went away).
+    virtual bool WriteFailed() const { return false; }
+    // False for a stream (standard output): what was written has gone, and
+    // Discard cannot take it back.
+    virtual bool Revocable() const { return true; }
 };
 
 enum class CreateStatus { Created, Failed };
@@ -180,6 +201,29 @@ public:
     // runtime's time_t (32 bits in the 32-bit Windows runtime, which fails
     // from 2038); seeds the substitution key.
     virtual std::int64_t CurrentTime() = 0;
+
+    // Streams and durability, which only the command-line tool asks for;
+    // a platform without them refuses each (null, false, Failed).
+
+    // The standard input as a source: Length() -1, no stamp, no Rewind
+    // past its first MiB. A read waiting for data gives up, as a read
+    // error, once `cancelled` says so.
+    virtual std::unique_ptr<File> OpenStandardInput(std::function<bool()> /*cancelled*/) { return nullptr; }
+    // The standard output as an output: Publish writes out what is
+    // buffered; Discard drops only what is still buffered.
+    virtual std::unique_ptr<OutputFile> OpenStandardOutput() { return nullptr; }
+    // An unnamed file in the system's temporary folder that a stream is
+    // copied into before it is read again: written, rewound, read. It goes
+    // when closed, or with the process.
+    virtual std::unique_ptr<File> CreateScratch() { return nullptr; }
+    // Puts the entry of the file at `path` in its folder on the disk.
+    virtual bool SyncFolderOf(const std::string& /*path*/) { return false; }
+    // Removes the file at `path` only while it is still the file, and holds
+    // the content, that `stamp` describes (its identity, size and times);
+    // TakenByAnother when it changed.
+    virtual NameRemoval RemoveSource(const std::string& /*path*/, const FileStamp& /*stamp*/) {
+        return NameRemoval::Failed;
+    }
 };
 
 // The real platform of this build.
@@ -203,6 +247,15 @@ public:
     bool IsSeparator(char c) const override { return m_target.IsSeparator(c); }
     char PreferredSeparator() const override { return m_target.PreferredSeparator(); }
     std::int64_t CurrentTime() override { return m_target.CurrentTime(); }
+    std::unique_ptr<File> OpenStandardInput(std::function<bool()> cancelled) override {
+        return m_target.OpenStandardInput(std::move(cancelled));
+    }
+    std::unique_ptr<OutputFile> OpenStandardOutput() override { return m_target.OpenStandardOutput(); }
+    std::unique_ptr<File> CreateScratch() override { return m_target.CreateScratch(); }
+    bool SyncFolderOf(const std::string& path) override { return m_target.SyncFolderOf(path); }
+    NameRemoval RemoveSource(const std::string& path, const FileStamp& stamp) override {
+        return m_target.RemoveSource(path, stamp);
+    }
 
 private:
     Platform& m_target;
@@ -242,6 +295,12 @@ public:
     PublishStatus Publish(const std::string& path) override { return Target().Publish(path); }
     std::string TemporaryNotRemoved() const override { return Target().TemporaryNotRemoved(); }
     DiscardResult Discard() noexcept override { return Target().Discard(); }
+    void SyncToDisk() override { Target().SyncToDisk(); }
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
+        Target().WriteAt(offset, data, size);
+    }
+    bool WriteFailed() const override { return Target().WriteFailed(); }
+    bool Revocable() const override { return Target().Revocable(); }
 };
 
 // The temporary name of an output to be published as `name` (no folder):

@@ -23,4 +23,9 @@ struct ContainerCheck {
 // fitted as a job fits it.
 ContainerCheck CheckContainer(File& source, std::int64_t length, const std::string& path);
 
+// The same for a stream named `path`, whose length is not known: its header
+// alone is judged, and a version 2 container shorter than any file may be
+// is refused as such a file is. The rest is judged as it arrives.
+ContainerCheck CheckContainerStream(File& source, const std::string& path);
+
 }  // namespace morvane

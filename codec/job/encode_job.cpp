@@ -1,5 +1,6 @@
 // The encode job: refuses a source that already is a container, names the
 // output "<base>.~mq", writes a fresh key and the header, then the payload.
+#include <algorithm>
 #include <cstring>
 
 #include "job_frame.h"
@@ -12,13 +13,16 @@ class EncodeSteps final : public JobSteps {
 public:
     bool InspectSource(File& source, JobContext& context) override {
         // No container is written that the decoder would refuse.
-        if (!IsStorableExtension(context.sourceParts.extension)) {
+        const std::string& extension = context.sourceParts.extension;
+        if (!IsStorableExtension(extension) || extension.size() > kMaxExtensionLength) {
             context.host.ShowMessage("The file \"" + context.sourcePath +
                                      "\" cannot be encoded: its extension holds a character an encoded file "
                                      "cannot store (a control character, '/', '\\' or ':').");
             return false;
         }
-        const std::string unreadable = "Unable to read from file " + context.sourcePath;
+        // A stream this short is shorter than any source may be.
+        const std::string unreadable =
+            context.sourceIsStream ? SourceLengthRefusal(0) : "Unable to read from file " + context.sourcePath;
         std::uint8_t magic[3];
         if (source.Read(magic, sizeof magic) < sizeof magic) {
             context.host.ShowMessage(unreadable);
@@ -49,11 +53,23 @@ public:
         std::int32_t table[kKeySize];
         MakeRandomPermutation(table, static_cast<int>(kKeySize), context.platform.CurrentTime());
         m_key = StoreKey(table);
-        const auto header = BuildHeader(context.sourceLength, context.sourceParts.extension, m_key);
+        // A stream's lengths are filled in once it has ended.
+        const auto header =
+            BuildHeader(std::max<std::int64_t>(context.sourceLength, 0), context.sourceParts.extension, m_key);
         output.Write(header.data(), header.size());
     }
 
     const ByteTable& SubstitutionTable() const override { return m_key; }
+
+    // A stream is held to a file's minimum once its length is known; its
+    // header then gets that length.
+    void PayloadCopied(OutputFile& output, JobContext& context, std::uint64_t copied) override {
+        if (!context.sourceIsStream) return;
+        const auto length = static_cast<std::int64_t>(copied);
+        if (std::string refusal = SourceLengthRefusal(length); !refusal.empty()) throw FileError(refusal);
+        const auto lengths = LengthFields(length);
+        output.WriteAt(kLengthFieldsOffset, lengths.data(), lengths.size());
+    }
 
 private:
     StoredKey m_key{};

@@ -1,9 +1,13 @@
 #include "job_frame.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
+#include <optional>
 
 #include "block_copy.h"
+#include "container_header.h"
+#include "stream_spool.h"
 #include "utf8.h"
 
 namespace morvane {
@@ -100,25 +104,33 @@ void CloseQuietly(std::unique_ptr<File>& file) noexcept {
     file.reset();
 }
 
-// The host is asked whether to stop once every this many blocks (64 KiB).
-constexpr std::uint32_t kCancelCheckBlocks = 16;
-
 enum class CopyResult { Done, Cancelled };
 
-// Transforms exactly `length` bytes of the source. A source that ends
-// sooner or goes on past them, or whose identity or change stamps differ
-// from the job's start once it is read (cut and grown back, rewritten in
-// place), changed while it was read: a file error. So is a stamp that
-// cannot be had again: the bytes read are not known to be the file's.
-CopyResult CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context) {
+// Transforms exactly `length` bytes of the source, or (-1) all a stream
+// holds, counting them in `copied`. A file that ends sooner or goes on past
+// them, or whose identity or change stamps differ from the job's start once
+// it is read (cut and grown back, rewritten in place), changed while it was
+// read: a file error. So is a stamp that cannot be had again: the bytes
+// read are not known to be the file's. A stream that ends sooner or goes
+// on is a damaged container.
+CopyResult CopyBlocks(File& source, File& output, std::int64_t length, const ByteTable& table, JobContext& context,
+                      std::uint64_t& copied) {
     const BlockTransform transform(table);
     std::uint32_t blocks = 0;
-    auto left = static_cast<std::uint64_t>(length);
-    const std::string changed = "The file \"" + context.sourcePath + "\" changed while it was being read.";
+    const bool toTheEnd = length < 0;
+    auto left = toTheEnd ? std::numeric_limits<std::uint64_t>::max() : static_cast<std::uint64_t>(length);
+    const std::string changed = context.sourceIsStream
+                                    ? HeaderRefusal(HeaderProblem::LengthsDisagree, context.sourcePath)
+                                    : "The file \"" + context.sourcePath + "\" changed while it was being read.";
     while (left > 0) {
         if (blocks % kCancelCheckBlocks == 0 && context.host.Cancelled()) return CopyResult::Cancelled;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize));
-        if (TransformNextBlock(source, output, transform, want) != want) throw FileError(changed);
+        const std::size_t got = TransformNextBlock(source, output, transform, want);
+        copied += got;
+        if (got != want) {
+            if (toTheEnd) return CopyResult::Done;
+            throw FileError(changed);
+        }
         left -= want;
         context.host.SetProgressPos(++blocks);
     }
@@ -158,51 +170,131 @@ PublishStatus PublishUnderFreeName(OutputFile& output, OutputNames& names, std::
     }
 }
 
+std::string ExistsMessage(const std::string& path) {
+    return "The file \"" + path + "\" already exists: it is never replaced.";
+}
+
+// The folder an exact output goes into, for its free space.
+std::string FolderOf(const std::string& path, Platform& platform) {
+    const PathParts parts = platform.SplitPath(path);
+    const std::string folder = parts.drive + parts.folder;
+    return folder.empty() ? "." : folder;
+}
+
+// Creates the job's output: the standard output, or a new file under the
+// first free name in the folder, or under exactly the name given. Returns
+// null after it has shown the message that stops the job.
+std::unique_ptr<OutputFile> CreateJobOutput(const JobSpec& job, JobContext& context, File& source,
+                                            std::optional<OutputNames>& names, std::string& outputPath) {
+    JobHost& host = context.host;
+    if (job.output == JobOutput::StandardOutput) {
+        outputPath = kStandardOutputText;
+        std::unique_ptr<OutputFile> output = context.platform.OpenStandardOutput();
+        if (!output) host.ShowMessage("Unable to create file " + outputPath);
+        return output;
+    }
+    if (job.output == JobOutput::ExactFile) {
+        outputPath = job.outputPath;
+        if (context.platform.ProbeName(outputPath)) {
+            host.ShowMessage(ExistsMessage(outputPath));
+            return nullptr;
+        }
+    } else {
+        outputPath = names->NextFree();
+    }
+    CreateResult created = context.platform.CreateOutput(outputPath, source.Permissions());
+    if (created.status != CreateStatus::Created) {
+        host.ShowMessage("Unable to create file " + outputPath);
+        return nullptr;
+    }
+    return std::move(created.file);
+}
+
 // The work once the checks have passed: inspection, the output, the payload,
-// publication. Any error ends it with its message and no output left behind.
-std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source, const std::string& targetFolder) {
+// publication. Any error ends it with its message and no output left behind;
+// what already went to the standard output is said to stay there.
+std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source, const JobSpec& job) {
     std::unique_ptr<OutputFile> output;
+    std::optional<OutputNames> names;
     std::string outputPath;
     std::string message;
+    const bool sync = job.syncOutput || job.removeSource;
     try {
         if (!steps.InspectSource(source, context) || context.host.Cancelled()) return kJobStopped;
-        OutputNames names(context.platform, TargetPrefix(targetFolder, context.platform), context.sourceParts.baseName,
-                          steps.OutputExtension());
-        outputPath = names.NextFree();
-        CreateResult created = context.platform.CreateOutput(outputPath, source.Permissions());
-        if (created.status != CreateStatus::Created) {
-            context.host.ShowMessage("Unable to create file " + outputPath);
-            return kJobStopped;
-        }
-        output = std::move(created.file);
+        if (job.output == JobOutput::Folder)
+            names.emplace(context.platform, TargetPrefix(job.outputPath, context.platform),
+                          context.sourceParts.baseName, steps.OutputExtension());
+        output = CreateJobOutput(job, context, source, names, outputPath);
+        if (!output) return kJobStopped;
         steps.WriteBeforePayload(*output, context);
+        const std::int64_t payload = steps.PayloadLength(context);
+        std::uint64_t copiedBytes = 0;
+        const CopyResult copied = CopyBlocks(source, *output, payload, steps.SubstitutionTable(), context, copiedBytes);
         // Asked once more right before the name is given: an interrupt that
         // came during the last blocks still wins.
-        const std::int64_t payload = steps.PayloadLength(context);
-        const CopyResult copied = CopyBlocks(source, *output, payload, steps.SubstitutionTable(), context);
         if (copied == CopyResult::Done && !context.host.Cancelled()) {
-            if (PublishUnderFreeName(*output, names, outputPath) == PublishStatus::Published) {
+            steps.PayloadCopied(*output, context, copiedBytes);
+            if (sync && output->Revocable()) output->SyncToDisk();
+            const PublishStatus status =
+                names ? PublishUnderFreeName(*output, *names, outputPath) : output->Publish(outputPath);
+            if (status == PublishStatus::Published) {
                 // A temporary that could not be removed is said, but the job
                 // has succeeded: its output is whole under its name.
                 const std::string temporaryNotRemoved = output->TemporaryNotRemoved();
+                const bool onDisk = output->Revocable();
                 output.reset();
                 context.host.OutputWritten(outputPath, temporaryNotRemoved);
+                if (sync && onDisk && !context.platform.SyncFolderOf(outputPath)) {
+                    context.host.ShowMessage("The file \"" + outputPath +
+                                             "\" was written, but its folder could not be flushed to the disk.");
+                    return kJobSourceKept;
+                }
                 return kJobDone;
             }
-            message = "Unable to create file " + outputPath;
+            message =
+                status == PublishStatus::NameTaken ? ExistsMessage(outputPath) : "Unable to create file " + outputPath;
         }
         // Stopped by the host: nothing is shown and nothing is left.
     } catch (const FileError& error) {
-        message = FileErrorMessage(error);
+        // A read given up because of a stop is the stop's, not an error.
+        if (!context.host.Cancelled()) message = FileErrorMessage(error);
     } catch (...) {
         // A failed allocation, a thread that could not start, anything.
         message = kApplicationError;
     }
+    const bool streamed = output && !output->Revocable();
+    const bool streamFailed = streamed && output->WriteFailed();
     const DiscardResult left = Discard(output);
     if (!left.notRemoved.empty()) NotRemovedQuietly(context.host, left.notRemoved);
     message = WithLeftover(std::move(message), left);
+    if (streamed && !message.empty())
+        message += "\nWhat was already written to " + std::string(kStandardOutputText) + " cannot be taken back.";
     if (!message.empty()) ShowQuietly(context.host, message);
-    return kJobStopped;
+    return streamFailed ? kJobOutputStreamFailed : kJobStopped;
+}
+
+// Removes the source once its output is on the disk, unless it changed
+// since the job began or the job was stopped meanwhile.
+std::uint32_t RemoveSourceFile(const JobContext& context) {
+    JobHost& host = context.host;
+    const std::string quoted = "The file \"" + context.sourcePath + "\"";
+    if (host.Cancelled()) return kJobSourceKept;
+    if (!context.sourceStamp) {
+        host.ShowMessage(quoted + " was kept: it could not be checked for changes.");
+        return kJobSourceKept;
+    }
+    switch (context.platform.RemoveSource(context.sourcePath, *context.sourceStamp)) {
+    case NameRemoval::Removed:
+    case NameRemoval::Gone:
+        return kJobDone;
+    case NameRemoval::TakenByAnother:
+        host.ShowMessage(quoted + " was not removed: it changed after it was read.");
+        return kJobSourceKept;
+    case NameRemoval::Failed:
+        break;
+    }
+    host.ShowMessage(quoted + " could not be removed.");
+    return kJobSourceKept;
 }
 
 }  // namespace
@@ -247,26 +339,58 @@ struct HostRelease {
     }
 };
 
-std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, const std::string& targetFolder,
-                               JobHost& host, Platform& platform) {
-    std::unique_ptr<File> source = platform.OpenSource(sourcePath);
-    const PathParts parts = platform.SplitPath(sourcePath);
-    const std::int64_t length = source ? source->Length() : -1;
-    std::optional<FileStamp> stamp = source ? source->Stamp() : std::nullopt;
-    const std::string refusal =
-        source ? CheckSizes(length, platform, targetFolder) : "Unable to open file " + sourcePath;
-    if (!refusal.empty()) {
-        host.ShowMessage(refusal);
+// The job's source: a file, or the standard input. Encoded onto the
+// standard output, a stream is copied to a scratch file first, since its
+// length goes into the header before the payload. Null after the message
+// that stops the job (none for a stop).
+std::unique_ptr<File> OpenJobSource(const JobSpec& job, JobHost& host, Platform& platform, bool& stream) {
+    stream = false;
+    if (!job.sourceIsStream) return platform.OpenSource(job.sourcePath);
+    std::unique_ptr<File> input = platform.OpenStandardInput([&host] { return host.Cancelled(); });
+    if (!input || job.kind != JobKind::Encode || job.output != JobOutput::StandardOutput) {
+        stream = input != nullptr;
+        return input;
+    }
+    SpoolResult spooled = SpoolStream(*input, platform, host);
+    CloseQuietly(input);
+    if (!spooled.message.empty()) host.ShowMessage(spooled.message);
+    return std::move(spooled.file);
+}
+
+std::uint32_t RunChecksAndWork(const JobSpec& job, JobHost& host, Platform& platform) {
+    const std::string sourcePath = job.sourceIsStream ? kStandardInputText : job.sourcePath;
+    bool stream = false;
+    std::unique_ptr<File> source = OpenJobSource(job, host, platform, stream);
+    if (!source && job.sourceIsStream && host.Cancelled()) return kJobStopped;
+    // A stream has no name: only the extension given for it.
+    const PathParts parts =
+        job.sourceIsStream ? PathParts{{}, {}, {}, job.streamExtension} : platform.SplitPath(sourcePath);
+    const std::int64_t length = source && !stream ? source->Length() : -1;
+    std::optional<FileStamp> stamp = source && !job.sourceIsStream ? source->Stamp() : std::nullopt;
+    std::string refusal;
+    if (!source)
+        refusal = job.sourceIsStream ? std::string() : "Unable to open file " + sourcePath;
+    else if (job.output == JobOutput::StandardOutput)
+        refusal = SourceLengthRefusal(length);
+    else if (!stream)
+        refusal = CheckSizes(length, platform,
+                             job.output == JobOutput::Folder ? job.outputPath : FolderOf(job.outputPath, platform));
+    if (!source || !refusal.empty()) {
+        if (!refusal.empty()) host.ShowMessage(refusal);
         CloseQuietly(source);
         return kJobStopped;
     }
     host.EnableJobControls(false);
-    host.SetProgressRange(static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
+    // A stream's length is not known: no bar to fill.
+    host.SetProgressRange(stream ? 0 : static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) / kBlockSize));
     host.SetProgressStep(1);
-    const std::unique_ptr<JobSteps> steps = kind == JobKind::Encode ? MakeEncodeSteps() : MakeDecodeSteps();
-    JobContext context{host, platform, sourcePath, parts, length, stamp};
-    const std::uint32_t result = TransformSource(*steps, context, *source, targetFolder);
+    const std::unique_ptr<JobSteps> steps = job.kind == JobKind::Encode ? MakeEncodeSteps() : MakeDecodeSteps();
+    JobContext context{host, platform, sourcePath, parts, length, stamp, stream};
+    std::uint32_t result = TransformSource(*steps, context, *source, job);
+    // Closed first: Windows lets nobody delete a file it has open.
     CloseQuietly(source);
+    if (result == kJobDone && job.removeSource && !job.sourceIsStream && job.output != JobOutput::StandardOutput)
+        result = RemoveSourceFile(context);
     return result;
 }
 
@@ -274,12 +398,20 @@ std::uint32_t RunChecksAndWork(JobKind kind, const std::string& sourcePath, cons
 
 std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder, JobHost& host,
                      Platform& platform) {
+    JobSpec job;
+    job.kind = kind;
+    job.sourcePath = sourcePath;
+    job.outputPath = targetFolder;
+    return RunJob(job, host, platform);
+}
+
+std::uint32_t RunJob(const JobSpec& job, JobHost& host, Platform& platform) {
     if (!host.HasWindow()) return kJobNoHost;
     host.SetBusy(true);
     // The host gets its controls back on every path, exceptions included.
     const HostRelease release{host};
     try {
-        return RunChecksAndWork(kind, sourcePath, targetFolder, host, platform);
+        return RunChecksAndWork(job, host, platform);
     } catch (...) {
         // Only what escaped before any output existed reaches here.
         ShowQuietly(host, kApplicationError);

@@ -24,6 +24,9 @@ struct JobContext {
     // Taken with the length when the job started; none where the platform
     // has no stamps.
     std::optional<FileStamp> sourceStamp;
+    // The source is a stream: sourceLength is -1 and the payload's length
+    // is known only once it ends.
+    bool sourceIsStream = false;
 };
 
 class JobSteps {
@@ -35,13 +38,18 @@ public:
     // The output's extension; the frame puts the source's base name and any
     // number before it.
     virtual std::string OutputExtension() const = 0;
-    // Bytes of payload the source holds after what InspectSource read.
+    // Bytes of payload the source holds after what InspectSource read; -1
+    // for all a stream holds.
     virtual std::int64_t PayloadLength(const JobContext& context) const = 0;
     // Writes what precedes the payload into the new output.
     virtual void WriteBeforePayload(File& output, JobContext& context) = 0;
     // The table the block loop applies to every byte: the key when
     // encoding, its inverse when decoding.
     virtual const ByteTable& SubstitutionTable() const = 0;
+    // Called once the payload, `copied` bytes, is in the output and before
+    // the output is named: a stream's length is judged, and written into
+    // the header, here. Raises FileError with the message that refuses it.
+    virtual void PayloadCopied(OutputFile& /*output*/, JobContext& /*context*/, std::uint64_t /*copied*/) {}
 };
 
 // Each job's own steps.
@@ -55,6 +63,8 @@ inline constexpr std::uint64_t kFreeSpaceMargin = 0x100000;     // 1 MiB
 inline constexpr std::int64_t kGreatestSourceLength =
     std::numeric_limits<std::int64_t>::max() - static_cast<std::int64_t>(kFreeSpaceMargin);
 inline constexpr std::size_t kFileErrorTextLimit = 1023;
+// The host is asked whether to stop once every this many blocks (64 KiB).
+inline constexpr std::uint32_t kCancelCheckBlocks = 16;
 
 // An error text cut to `limit` bytes: the path inside it is shortened
 // before its cause, which comes last.

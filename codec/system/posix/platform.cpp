@@ -5,6 +5,7 @@
 // name, closed first and then renamed (or linked) to its final name. Neither
 // replaces anything, and a name is removed only while it holds the output.
 #include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -138,6 +140,21 @@ public:
 
     bool SeekStart() override { return ::lseek(m_fd, 0, SEEK_SET) == 0 || Failed(); }
 
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
+        const auto* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t put = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return Failed();
+            p += put;
+            offset += static_cast<std::uint64_t>(put);
+            size -= static_cast<std::size_t>(put);
+        }
+        return true;
+    }
+
+    bool SyncToDisk() override { return ::fsync(m_fd) == 0 || Failed(); }
+
     bool Close() override {
         const int fd = m_fd;
         m_fd = -1;
@@ -197,6 +214,81 @@ private:
     bool m_namedTemporary = false;
     PosixNamingCalls m_calls;
 };
+
+// The standard input or output: read until a buffer is full or the stream
+// ends, so blocks keep their places; written until all is taken. Never
+// closed, never sought, never removed.
+class PosixStream final : public RawFile {
+public:
+    PosixStream(int fd, std::function<bool()> cancelled) : m_fd(fd), m_cancelled(std::move(cancelled)) {}
+
+    bool Read(void* buffer, std::size_t size, std::size_t& count) override {
+        auto* p = static_cast<char*>(buffer);
+        count = 0;
+        while (count < size) {
+            // Waits in slices, so a stop is seen while no data comes.
+            struct pollfd ready {
+                m_fd, POLLIN, 0
+            };
+            const int polled = ::poll(&ready, 1, kPollMilliseconds);
+            if (polled < 0 && errno != EINTR) return Failed();
+            if (polled <= 0) {
+                if (m_cancelled && m_cancelled()) {
+                    errno = ECANCELED;
+                    return Failed();
+                }
+                continue;
+            }
+            const ssize_t got = ::read(m_fd, p + count, size - count);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got < 0) return Failed();
+            if (got == 0) break;
+            count += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    bool Write(const void* data, std::size_t size) override {
+        const auto* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t put = ::write(m_fd, p, size);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return Failed();
+            p += put;
+            size -= static_cast<std::size_t>(put);
+        }
+        return true;
+    }
+
+    bool SeekStart() override {
+        errno = ESPIPE;
+        return Failed();
+    }
+    bool Close() override { return true; }
+    std::int64_t Length() override { return -1; }
+    std::string ErrorText() override { return std::strerror(m_errno); }
+    // Everything was written as it came: naming it is done.
+    PublishStatus Publish(const std::string& /*path*/) override { return PublishStatus::Published; }
+    bool Revocable() const override { return false; }
+
+private:
+    static constexpr int kPollMilliseconds = 100;
+
+    bool Failed() {
+        m_errno = errno;
+        return false;
+    }
+
+    int m_fd;
+    int m_errno = 0;
+    std::function<bool()> m_cancelled;
+};
+
+// The folder of the system's temporary files: $TMPDIR, else /tmp.
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
 
 // Opens without waiting for a FIFO's writer or a device; blocking reads
 // come back afterwards.
@@ -293,6 +385,54 @@ public:
     }
     std::int64_t CurrentTime() override {
         return static_cast<std::int64_t>(std::time(nullptr));
+    }
+
+    std::unique_ptr<File> OpenStandardInput(std::function<bool()> cancelled) override {
+        return std::make_unique<BufferedFile>(kStandardInputText, false,
+                                              std::make_unique<PosixStream>(STDIN_FILENO, std::move(cancelled)));
+    }
+
+    std::unique_ptr<OutputFile> OpenStandardOutput() override {
+        return std::make_unique<BufferedFile>(kStandardOutputText, true,
+                                              std::make_unique<PosixStream>(STDOUT_FILENO, nullptr));
+    }
+
+    std::unique_ptr<File> CreateScratch() override {
+        const std::string folder = TemporaryFolder();
+        int fd = -1;
+#ifdef O_TMPFILE
+        fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#endif
+        if (fd < 0) {
+            // No unnamed files here: a name removed at once.
+            std::string name = folder + "/.morvane-XXXXXX";
+            fd = ::mkostemp(name.data(), O_CLOEXEC);
+            if (fd >= 0) ::unlink(name.c_str());
+        }
+        if (fd < 0) return nullptr;
+        return std::make_unique<BufferedFile>(folder, false, std::make_unique<PosixFile>(fd));
+    }
+
+    bool SyncFolderOf(const std::string& path) override {
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool synced = ::fsync(fd) == 0;
+        ::close(fd);
+        return synced;
+    }
+
+    NameRemoval RemoveSource(const std::string& path, const FileStamp& stamp) override {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? NameRemoval::Gone : NameRemoval::Failed;
+        if (static_cast<std::uint64_t>(info.st_dev) != stamp.volume ||
+            static_cast<std::uint64_t>(info.st_ino) != stamp.file ||
+            static_cast<std::int64_t>(info.st_size) != stamp.size || Nanoseconds(info.st_mtim) != stamp.modified ||
+            Nanoseconds(info.st_ctim) != stamp.changed)
+            return NameRemoval::TakenByAnother;
+        if (::unlink(path.c_str()) == 0 || errno == ENOENT) return NameRemoval::Removed;
+        return NameRemoval::Failed;
     }
 
 private:
