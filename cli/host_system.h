@@ -14,20 +14,29 @@ namespace morvane::cli {
 // they are argv's bytes.
 std::vector<std::string> CommandArguments(int argc, char** argv);
 
-// True when stderr is a terminal (the progress bar is drawn only there).
+// True when the stream is a terminal: the progress bar is drawn on stderr
+// only there, binary data is never written to one, and names printed there
+// have their control characters escaped. On Windows a console; NUL, a file
+// or a pipe is none.
 bool IsErrorStreamTerminal();
+bool IsOutputTerminal();
+bool IsInputTerminal();
 
 // Makes stdout and stderr write a line feed as a line feed, and UTF-8 text
 // readable: on a Windows console as the characters themselves, redirected
-// as the UTF-8 bytes.
+// as the UTF-8 bytes. Stdin and stdout carry data byte for byte (Windows:
+// binary mode). POSIX: a reader that went away makes a write fail (EPIPE)
+// instead of ending the process.
 void PrepareStandardStreams();
 
 // From here on, an interrupt no longer ends the process at once: it is
-// recorded, and the running job stops at its next block and cleans up.
-// POSIX: SIGINT, SIGTERM and SIGHUP (one that was ignored when the tool
-// started, as under nohup, stays ignored); a second one of the same kind
-// ends the process the default way. Windows: Ctrl+C, Ctrl+Break and the
-// console closing.
+// recorded, and the running job stops at its next block and cleans up. The
+// first interrupt decides the status; one of another kind after it changes
+// nothing, a second one of the same kind ends the process the default way
+// (the way out of a clean-up that hangs). POSIX: SIGINT, SIGTERM and SIGHUP
+// (one that was ignored when the tool started, as under nohup, stays
+// ignored); call this before any thread starts, so that every thread
+// inherits their block. Windows: Ctrl+C, Ctrl+Break and the console closing.
 void CatchInterrupts();
 
 // 0 until the first interrupt; then the exit status it asks for, 128 + the

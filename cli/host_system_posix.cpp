@@ -1,33 +1,52 @@
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <system_error>
+#include <thread>
 
 #include "host_system.h"
 
 namespace morvane::cli {
 namespace {
 
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handler may only touch a lock-free atomic");
 std::atomic<int> g_interruptStatus{0};
 
-extern "C" void RecordInterrupt(int signal) {
-    // Only the first interrupt decides the status; compare-exchange on a
-    // lock-free atomic is safe in a handler.
-    int none = 0;
-    g_interruptStatus.compare_exchange_strong(none, 128 + signal);
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+bool IgnoredAtStart(int signal) {
+    struct sigaction current {};
+    return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
-void Catch(int signal) {
-    struct sigaction previous {};
-    if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) return;
-    struct sigaction action {};
-    action.sa_handler = RecordInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    // SA_RESETHAND: a second signal while the job cleans up ends the process
-    // as it would have without us, so a stuck clean-up can still be left.
-    // SA_RESTART: reads and writes under way carry on; the job stops between
-    // blocks.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    ::sigaction(signal, &action, nullptr);
+// Ends the process as `signal` would have without the tool's catching it.
+[[noreturn]] void EndByDefault(int signal) {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigemptyset(&byDefault.sa_mask);
+    ::sigaction(signal, &byDefault, nullptr);
+    sigset_t only;
+    ::sigemptyset(&only);
+    ::sigaddset(&only, signal);
+    ::raise(signal);  // directed at this thread, taken as its block lifts
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::_exit(128 + signal);
+}
+
+// The one thread that takes the interrupts, one at a time: a handler could
+// run on any thread, and a second signal's handler would run first, nested
+// over the first's before that had done anything.
+[[noreturn]] void TakeInterrupts(sigset_t caught) {
+    sigset_t seen;
+    ::sigemptyset(&seen);
+    for (;;) {
+        int signal = 0;
+        if (::sigwait(&caught, &signal) != 0) continue;
+        if (::sigismember(&seen, signal) == 1) EndByDefault(signal);
+        ::sigaddset(&seen, signal);
+        int none = 0;
+        g_interruptStatus.compare_exchange_strong(none, 128 + signal);
+    }
 }
 
 }  // namespace
@@ -40,12 +59,43 @@ bool IsErrorStreamTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool IsOutputTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool IsInputTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
 void PrepareStandardStreams() {
-    // Streams are already byte-exact here.
+    // Streams are already byte-exact here. A reader that goes away (`| head`)
+    // makes a write fail with EPIPE, said like any failed write, so the
+    // remaining sources are still encoded.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 void CatchInterrupts() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) Catch(signal);
+    sigset_t caught;
+    ::sigemptyset(&caught);
+    bool any = false;
+    for (const int signal : kInterrupts) {
+        if (IgnoredAtStart(signal)) continue;
+        ::sigaddset(&caught, signal);
+        any = true;
+    }
+    if (!any) return;
+    // Blocked before any other thread starts, so every thread inherits the
+    // block and only the taking thread ever sees these signals.
+    ::pthread_sigmask(SIG_BLOCK, &caught, nullptr);
+    try {
+        std::thread(TakeInterrupts, caught).detach();
+    } catch (const std::system_error&) {
+        // No thread: interrupts end the process at once, as before this call.
+        ::pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
+    }
 }
 
 const std::atomic<int>& InterruptStatus() {

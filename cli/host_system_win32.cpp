@@ -38,6 +38,7 @@ constexpr DWORD kCloseCleanUpMilliseconds = 10000;
 
 static_assert(std::atomic<int>::is_always_lock_free, "the control handler may only touch a lock-free atomic");
 std::atomic<int> g_interruptStatus{0};
+std::atomic<unsigned> g_eventsSeen{0};  // a bit for each event taken
 
 int StatusOf(DWORD event) {
     switch (event) {
@@ -55,15 +56,26 @@ int StatusOf(DWORD event) {
     }
 }
 
+// A console, not merely a character device: the runtime's _isatty takes NUL
+// for one.
+bool IsConsole(DWORD handleId) {
+    const HANDLE handle = ::GetStdHandle(handleId);
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
 // Runs on a thread of its own that the system starts for each event.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     const int status = StatusOf(event);
     if (status == 0) return FALSE;
     int none = 0;
-    const bool first = g_interruptStatus.compare_exchange_strong(none, status);
-    // A second Ctrl+C or Ctrl+Break while the job cleans up goes to the
-    // system's handler, which ends the process, as on POSIX.
-    if (!first && (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)) return FALSE;
+    g_interruptStatus.compare_exchange_strong(none, status);
+    // A second Ctrl+C, or a second Ctrl+Break, while the job cleans up goes
+    // to the system's handler, which ends the process, as on POSIX; one of
+    // the other kind changes nothing.
+    const unsigned kind = 1u << event;
+    const bool again = (g_eventsSeen.fetch_or(kind) & kind) != 0;
+    if (again && (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)) return FALSE;
     // Returning ends the process for these: give the job its clean-up, the
     // process exits from main meanwhile.
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
@@ -160,12 +172,22 @@ std::vector<std::string> CommandArguments(int, char**) {
 }
 
 bool IsErrorStreamTerminal() {
-    return ::_isatty(::_fileno(stderr)) != 0;
+    return IsConsole(STD_ERROR_HANDLE);
+}
+
+bool IsOutputTerminal() {
+    return IsConsole(STD_OUTPUT_HANDLE);
+}
+
+bool IsInputTerminal() {
+    return IsConsole(STD_INPUT_HANDLE);
 }
 
 void PrepareStandardStreams() {
     // Nothing but the tool's own streams writes to the handles; the C
-    // streams stay in binary mode in case a library writes there.
+    // streams stay in binary mode in case a library writes there, and data
+    // read from stdin or written to stdout is never translated.
+    ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
     // Never destroyed: the standard streams flush into them until the

@@ -16,7 +16,8 @@ The Windows cases run the Windows tool under Wine through a helper that
 sends the console event (or kills it) once the job's output shows in the
 folder, and check the same; those that change the source stop the Windows
 tool's own process as above and change its source from the Linux side.
-One more case loses the written path on a full stdout at the job's end.
+Two more lose the written paths on a full stdout and on a pipe whose reader
+went away.
 """
 import hashlib
 import os
@@ -99,9 +100,11 @@ def stop_under_way(process, limit):
     return read
 
 
-def signal_case(number):
+def signal_case(*numbers):
+    """Sends each signal in turn, all while the job is stopped."""
     def act(process, source, read):
-        os.kill(process.pid, number)
+        for number in numbers:
+            os.kill(process.pid, number)
     return act
 
 
@@ -141,6 +144,11 @@ CASES = {
     "sigterm": ("encode", signal_case(signal.SIGTERM), 143, INTERRUPTED),
     "sighup": ("encode", signal_case(signal.SIGHUP), 129, INTERRUPTED),
     "decode_sigint": ("decode", signal_case(signal.SIGINT), 130, INTERRUPTED),
+    # Two kinds together: the first decides, and the second neither changes
+    # the status nor cuts the clean-up short. (Signals that wait together are
+    # taken lowest number first, so the first sent here is the lower.)
+    "sighup_then_sigterm": ("encode", signal_case(signal.SIGHUP, signal.SIGTERM), 129, INTERRUPTED),
+    "sigint_then_sigterm": ("encode", signal_case(signal.SIGINT, signal.SIGTERM), 130, INTERRUPTED),
     # Nothing can clean up after SIGKILL: only an unnamed temporary leaves
     # nothing behind.
     "sigkill": ("encode", signal_case(signal.SIGKILL), -signal.SIGKILL, ""),
@@ -153,6 +161,21 @@ CASES = {
 }
 
 
+def full_stdout():
+    return open("/dev/full", "wb")
+
+
+def closed_stdout():
+    """A pipe whose reader went away, as after `| head -1`."""
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    return os.fdopen(write_end, "wb")
+
+
+# name: stdout that loses what is written
+STDOUT_CASES = {"stdout_full": full_stdout, "stdout_closed": closed_stdout}
+
+
 # name: (helper mode, expected status, stderr)
 WINDOWS_CASES = {
     "win_ctrl_c": ("c", 130, INTERRUPTED),
@@ -162,11 +185,12 @@ WINDOWS_CASES = {
 }
 
 # Every case of each system; CTest takes its list from here (--list).
-LINUX_CASE_NAMES = list(CASES) + ["stdout_full"]
+LINUX_CASE_NAMES = list(CASES) + list(STDOUT_CASES)
 # Sources changed in place from the Linux side while the Windows tool reads
 # them under Wine: the cases of CASES by these names, with "win_" before.
 WINDOWS_CHANGE_CASES = ["shrunk_and_regrown", "rewritten_before", "rewritten_after"]
-WINDOWS_CASE_NAMES = list(WINDOWS_CASES) + ["win_stdout_full"] + ["win_" + name for name in WINDOWS_CHANGE_CASES]
+WINDOWS_CASE_NAMES = (list(WINDOWS_CASES) + ["win_" + name for name in STDOUT_CASES]
+                      + ["win_" + name for name in WINDOWS_CHANGE_CASES])
 
 
 def prepare_target(work):
@@ -209,22 +233,23 @@ def run_windows_case(wine, helper, cli, name, work):
         fail("; ".join(problems))
 
 
-def stdout_full_case(tool, work):
-    """The written path lost on a full stdout: the job's output stands, but
-    the run fails and says why."""
+def stdout_lost_case(tool, name, work):
+    """The written paths lost on stdout: every job still runs and its output
+    stands, but the run fails and says why."""
     source = os.path.join(work, "big.dat")
     make_source(source)
     target = os.path.join(work, "target")
     os.mkdir(target)
-    with open("/dev/full", "wb") as full:
-        done = subprocess.run(tool + ["encode", source, target], stdout=full, stderr=subprocess.PIPE)
+    with STDOUT_CASES[name]() as lost:
+        done = subprocess.run(tool + ["encode", source, source, source, target], stdout=lost,
+                              stderr=subprocess.PIPE)
     err = done.stderr.decode(errors="replace")
     problems = []
     if done.returncode != 1:
         problems.append("exit status %d, expected 1" % done.returncode)
     if err.replace("\r\n", "\n") != "morvane-cli: unable to write to standard output\n":
         problems.append("stderr: %r" % err)
-    if os.listdir(target) != ["big.~mq"]:
+    if sorted(os.listdir(target)) != ["big (2).~mq", "big (3).~mq", "big.~mq"]:
         problems.append("target folder holds %s" % os.listdir(target))
     if problems:
         fail("; ".join(problems))
@@ -299,14 +324,14 @@ def main():
         return 2
     work = work_folder()
     try:
-        if windows and args[4] == "win_stdout_full":
-            stdout_full_case([args[1], args[3]], work)
+        if windows and args[4][len("win_"):] in STDOUT_CASES:
+            stdout_lost_case([args[1], args[3]], args[4][len("win_"):], work)
         elif windows and args[4][len("win_"):] in WINDOWS_CHANGE_CASES:
             run_case([args[1], args[3]], args[4][len("win_"):], work)
         elif windows:
             run_windows_case(args[1], args[2], args[3], args[4], work)
-        elif args[1] == "stdout_full":
-            stdout_full_case([os.path.abspath(args[0])], work)
+        elif args[1] in STDOUT_CASES:
+            stdout_lost_case([os.path.abspath(args[0])], args[1], work)
         else:
             run_case([os.path.abspath(args[0])], args[1], work)
     finally:
