@@ -48,9 +48,20 @@ int main(int argc, char** argv) {
     if (epoch.seconds) fixedClock.emplace(system, *epoch.seconds);
     morvane::Platform& platform = fixedClock ? static_cast<morvane::Platform&>(*fixedClock) : system;
 
+    if (const std::string refusal = TerminalRefusal(command, IsOutputTerminal(), IsInputTerminal()); !refusal.empty()) {
+        std::cerr << "morvane-cli: " << refusal << '\n';
+        return kExitJobFailed;
+    }
+
     CatchInterrupts();
     const std::atomic<int>& interrupt = InterruptStatus();
-    ConsoleJobHost host(std::cout, std::cerr, IsErrorStreamTerminal(), &interrupt);
+    ConsoleStyle style;
+    style.printPaths = command.output != OutputMode::StandardOutput;
+    style.pathEnd = command.nullTerminated ? '\0' : '\n';
+    // NUL-terminated names are for programs: printed as they are.
+    style.escapeOut = !command.nullTerminated && IsOutputTerminal();
+    style.escapeErr = IsErrorStreamTerminal();
+    ConsoleJobHost host(std::cout, std::cerr, IsErrorStreamTerminal(), &interrupt, style);
     const int status = RunJobs(command, host, platform);
     return FinishRun(status, interrupt.load(), std::cout, std::cerr);
 }
