@@ -37,10 +37,12 @@ struct CommandLine {
 };
 
 // Parses the arguments after the program name:
-//   encode SOURCE... FOLDER | decode SOURCE... FOLDER |
-//   info [--json] CONTAINER... | --help | --version
-// "-h"/"--help" wins over everything, then "-V"/"--version". After "--"
-// every argument is a path, so paths may start with '-'.
+//   encode|decode [OPTIONS] SOURCE... FOLDER | encode|decode [OPTIONS] -c SOURCE... |
+//   encode|decode [OPTIONS] SOURCE -o FILE | info [--json] CONTAINER... | --help | --version
+// Options may stand anywhere. "-h"/"--help" wins over everything, then
+// "-V"/"--version", then the first option not known. After "--" every
+// argument is a path, so paths may start with '-'; "-" stays the standard
+// input even there (a file of that name is "./-").
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The full help (stdout for --help), the short reminder after a usage
