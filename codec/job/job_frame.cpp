@@ -347,8 +347,12 @@ std::unique_ptr<File> OpenJobSource(const JobSpec& job, JobHost& host, Platform&
     stream = false;
     if (!job.sourceIsStream) return platform.OpenSource(job.sourcePath);
     std::unique_ptr<File> input = platform.OpenStandardInput([&host] { return host.Cancelled(); });
-    if (!input || job.kind != JobKind::Encode || job.output != JobOutput::StandardOutput) {
-        stream = input != nullptr;
+    if (!input) {
+        host.ShowMessage("Unable to open file " + std::string(kStandardInputText));
+        return nullptr;
+    }
+    if (job.kind != JobKind::Encode || job.output != JobOutput::StandardOutput) {
+        stream = true;
         return input;
     }
     SpoolResult spooled = SpoolStream(*input, platform, host);
@@ -361,7 +365,6 @@ std::uint32_t RunChecksAndWork(const JobSpec& job, JobHost& host, Platform& plat
     const std::string sourcePath = job.sourceIsStream ? kStandardInputText : job.sourcePath;
     bool stream = false;
     std::unique_ptr<File> source = OpenJobSource(job, host, platform, stream);
-    if (!source && job.sourceIsStream && host.Cancelled()) return kJobStopped;
     // A stream has no name: only the extension given for it.
     const PathParts parts =
         job.sourceIsStream ? PathParts{{}, {}, {}, job.streamExtension} : platform.SplitPath(sourcePath);
@@ -370,7 +373,7 @@ std::uint32_t RunChecksAndWork(const JobSpec& job, JobHost& host, Platform& plat
     std::string refusal;
     if (!source)
         refusal = job.sourceIsStream ? std::string() : "Unable to open file " + sourcePath;
-    else if (job.output == JobOutput::StandardOutput)
+    else if (!stream && job.output == JobOutput::StandardOutput)
         refusal = SourceLengthRefusal(length);
     else if (!stream)
         refusal = CheckSizes(length, platform,

@@ -181,6 +181,24 @@ public:
         return SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN) || Failed();
     }
 
+    // At an offset given in the call, which leaves the file's position for
+    // the writes that follow; the header is far smaller than a DWORD.
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD put = 0;
+        if (!WriteFile(m_hFile, data, static_cast<DWORD>(size), &put, &at)) return Failed();
+        if (put != size) {
+            SetLastError(ERROR_DISK_FULL);
+            return Failed();
+        }
+        LARGE_INTEGER end{};
+        return SetFilePointerEx(m_hFile, end, nullptr, FILE_END) || Failed();
+    }
+
+    bool SyncToDisk() override { return FlushFileBuffers(m_hFile) || Failed(); }
+
     bool Close() override {
         const HANDLE handle = m_hFile;
         m_hFile = INVALID_HANDLE_VALUE;
@@ -270,8 +288,82 @@ private:
     bool m_bMarked = false;
 };
 
+// The standard input or output: read until a buffer is full or the stream
+// ends, so blocks keep their places; written until all is taken. Never
+// closed, never sought, never removed.
+class Win32Stream final : public RawFile {
+public:
+    explicit Win32Stream(HANDLE handle) : m_hStream(handle) {}
+
+    bool Read(void* buffer, std::size_t size, std::size_t& count) override {
+        auto* p = static_cast<char*>(buffer);
+        count = 0;
+        while (count < size) {
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - count, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(m_hStream, p + count, want, &got, nullptr)) {
+                // A pipe whose writer has closed it has ended.
+                const DWORD error = GetLastError();
+                if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
+                m_error = error;
+                return false;
+            }
+            if (got == 0) break;
+            count += got;
+        }
+        return true;
+    }
+
+    bool Write(const void* data, std::size_t size) override {
+        const auto* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+            DWORD put = 0;
+            if (!WriteFile(m_hStream, p, want, &put, nullptr)) {
+                m_error = GetLastError();
+                return false;
+            }
+            if (put == 0) {
+                m_error = ERROR_DISK_FULL;
+                return false;
+            }
+            p += put;
+            size -= put;
+        }
+        return true;
+    }
+
+    bool SeekStart() override {
+        m_error = ERROR_SEEK_ON_DEVICE;
+        return false;
+    }
+    bool Close() override { return true; }
+    std::int64_t Length() override { return -1; }
+    std::string ErrorText() override { return SystemErrorText(m_error); }
+    // Everything was written as it came: naming it is done.
+    PublishStatus Publish(const std::string& /*path*/) override { return PublishStatus::Published; }
+    bool Revocable() const override { return false; }
+
+private:
+    HANDLE m_hStream;
+    DWORD m_error = ERROR_SUCCESS;
+};
+
+// A standard handle, or none when the process has none.
+HANDLE StandardHandle(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle == nullptr ? INVALID_HANDLE_VALUE : handle;
+}
+
 bool IsWin32Separator(char c) {
     return c == '\\' || c == '/';
+}
+
+// The folder part of a path, or "." for a bare name.
+std::string FolderOfPath(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 0 && !IsWin32Separator(path[end - 1]) && !(end == 2 && path[1] == ':')) --end;
+    return end == 0 ? "." : path.substr(0, end);
 }
 
 // True for a handle on an ordinary disk file: not a folder, not a device
@@ -342,6 +434,67 @@ public:
         if (!GetDiskFreeSpaceExW(FileSystemPath(folder).c_str(), &availableToCaller, nullptr, nullptr))
             return std::nullopt;
         return std::uint64_t{availableToCaller.QuadPart};
+    }
+
+    // No wait for data can be given up here: a stop is seen when the
+    // data comes or the stream ends.
+    std::unique_ptr<File> OpenStandardInput(std::function<bool()> /*cancelled*/) override {
+        const HANDLE handle = StandardHandle(STD_INPUT_HANDLE);
+        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<BufferedFile>(kStandardInputText, false, std::make_unique<Win32Stream>(handle));
+    }
+
+    std::unique_ptr<OutputFile> OpenStandardOutput() override {
+        const HANDLE handle = StandardHandle(STD_OUTPUT_HANDLE);
+        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<BufferedFile>(kStandardOutputText, true, std::make_unique<Win32Stream>(handle));
+    }
+
+    // In the user's temporary folder, hidden and deleted when its handle
+    // closes, the process's end included.
+    std::unique_ptr<File> CreateScratch() override {
+        wchar_t folder[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathW(static_cast<DWORD>(std::size(folder)), folder);
+        if (length == 0 || length > MAX_PATH) return nullptr;
+        const std::string folderText = NarrowToUtf8({folder, length});
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string path = folderText + ".morvane-" + UniqueTag() + ".tmp";
+            const HANDLE handle =
+                CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            if (handle != INVALID_HANDLE_VALUE)
+                return std::make_unique<BufferedFile>(folderText, false, std::make_unique<Win32File>(handle));
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        }
+        return nullptr;
+    }
+
+    // A folder opened as itself, whose entries the flush writes out.
+    bool SyncFolderOf(const std::string& path) override {
+        const HANDLE folder = CreateFileW(FileSystemPath(FolderOfPath(path)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (folder == INVALID_HANDLE_VALUE) return false;
+        const bool flushed = FlushFileBuffers(folder) != 0;
+        CloseHandle(folder);
+        return flushed;
+    }
+
+    // Checked and deleted through one handle, so what is deleted is the
+    // file that was checked.
+    NameRemoval RemoveSource(const std::string& path, const FileStamp& stamp) override {
+        const HANDLE handle = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameRemoval::Gone
+                                                                                  : NameRemoval::Failed;
+        }
+        Win32File entry(handle);
+        const std::optional<FileStamp> now = entry.Stamp();
+        NameRemoval result = NameRemoval::TakenByAnother;
+        if (now && *now == stamp) result = MarkForDeletion(handle, true) ? NameRemoval::Removed : NameRemoval::Failed;
+        return result;
     }
 
     bool IsSeparator(char c) const override { return IsWin32Separator(c); }
