@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <system_error>
 #include <thread>
 
@@ -68,6 +70,15 @@ bool IsInputTerminal() {
 }
 
 void PrepareStandardStreams() {
+    // A standard stream the tool was started without keeps failing as a
+    // closed one does, but its number is taken: otherwise the first file
+    // opened would get it, and data meant for stdout would land there.
+    // /dev/null opened the wrong way round refuses every use.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (opened >= 0 && opened != fd) ::close(opened);
+    }
     // Streams are already byte-exact here. A reader that goes away (`| head`)
     // makes a write fail with EPIPE, said like any failed write, so the
     // remaining sources are still encoded.
