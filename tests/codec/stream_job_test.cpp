@@ -16,7 +16,7 @@ public:
     explicit MemoryInput(const Bytes& bytes) : m_bytes(bytes) {}
     std::size_t Read(void* buffer, std::size_t size) override {
         const std::size_t count = std::min(size, m_bytes.size() - m_at);
-        std::memcpy(buffer, m_bytes.data() + m_at, count);
+        if (count > 0) std::memcpy(buffer, m_bytes.data() + m_at, count);
         m_at += count;
         return count;
     }
