@@ -207,7 +207,7 @@ std::string HelpText() {
            "An existing file is never replaced: \"NAME (2).~mq\", \"NAME (3).~mq\", ...\n"
            "Prints the path of each file written on stdout, one per line; messages go\n"
            "to stderr. On a terminal, control characters in names and messages are\n"
-           "shown as escapes (\\n, \\t, \\x1B, \\u0085).\n"
+           "shown as escapes (\\n, \\t, \\x1B, \\u0085); -0 prints paths as they are.\n"
            "\n"
            "With -c every output goes to stdout, one after another, and nothing else\n"
            "does; binary data is never written to or read from a terminal. With -o the\n"
@@ -253,7 +253,8 @@ std::string HelpText() {
 }
 
 std::string VersionText() {
-    return "morvane-cli " MORVANE_VERSION_TEXT "\nblock transform: " + std::string(KernelName(ActiveKernel())) + "\n";
+    return "morvane-cli " MORVANE_VERSION_TEXT MORVANE_VERSION_SUFFIX "\nblock transform: " +
+           std::string(KernelName(ActiveKernel())) + "\n";
 }
 
 }  // namespace morvane::cli
