@@ -220,7 +220,14 @@ private:
 // closed, never sought, never removed.
 class PosixStream final : public RawFile {
 public:
-    PosixStream(int fd, std::function<bool()> cancelled) : m_fd(fd), m_cancelled(std::move(cancelled)) {}
+    PosixStream(int fd, std::function<bool()> cancelled) : m_fd(fd), m_cancelled(std::move(cancelled)) {
+#ifdef F_SETPIPE_SZ
+        // A pipe as large as a buffer: a whole MiB changes hands at once,
+        // and each side works while the other does. Where the system
+        // refuses, the pipe keeps its size.
+        ::fcntl(m_fd, F_SETPIPE_SZ, static_cast<int>(BufferedFile::kBufferSize));
+#endif
+    }
 
     bool Read(void* buffer, std::size_t size, std::size_t& count) override {
         auto* p = static_cast<char*>(buffer);
@@ -264,12 +271,22 @@ public:
         errno = ESPIPE;
         return Failed();
     }
-    bool Close() override { return true; }
-    std::int64_t Length() override { return -1; }
-    std::string ErrorText() override { return std::strerror(m_errno); }
+    bool Close() override {
+        return true;
+    }
+    std::int64_t Length() override {
+        return -1;
+    }
+    std::string ErrorText() override {
+        return std::strerror(m_errno);
+    }
     // Everything was written as it came: naming it is done.
-    PublishStatus Publish(const std::string& /*path*/) override { return PublishStatus::Published; }
-    bool Revocable() const override { return false; }
+    PublishStatus Publish(const std::string& /*path*/) override {
+        return PublishStatus::Published;
+    }
+    bool Revocable() const override {
+        return false;
+    }
 
 private:
     static constexpr int kPollMilliseconds = 100;
