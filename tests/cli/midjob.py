@@ -144,6 +144,8 @@ CASES = {
     "sigterm": ("encode", signal_case(signal.SIGTERM), 143, INTERRUPTED),
     "sighup": ("encode", signal_case(signal.SIGHUP), 129, INTERRUPTED),
     "decode_sigint": ("decode", signal_case(signal.SIGINT), 130, INTERRUPTED),
+    # An interrupted job never removes its source.
+    "sigint_rm": ("encode --rm", signal_case(signal.SIGINT), 130, INTERRUPTED),
     # Two kinds together: the first decides, and the second neither changes
     # the status nor cuts the clean-up short. (Signals that wait together are
     # taken lowest number first, so the first sent here is the lower.)
@@ -265,7 +267,7 @@ def run_case(tool, name, work):
     plain = os.path.join(sources, "big.dat")
     make_source(plain)
     source = plain
-    if command == "decode":
+    if command.split()[0] == "decode":
         made = subprocess.run(tool + ["encode", plain, sources], env=env, capture_output=True, text=True)
         if made.returncode != 0:
             fail("could not make the container: " + made.stderr)
@@ -284,7 +286,7 @@ def run_case(tool, name, work):
     # A signal must also skip the jobs after the running one; a changed
     # source has one job, since a second would see it whole.
     repeats = 1 if changes_source else 2
-    process = subprocess.Popen(tool + [command] + [source] * repeats + [target], env=env,
+    process = subprocess.Popen(tool + command.split() + [source] * repeats + [target], env=env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     read = stop_under_way(process, os.path.getsize(source))
     act(process, source, read)
