@@ -143,7 +143,7 @@ expect_installed() {
 
     if ! win "$place/morvane-cli.exe" --version; then
         fail "$label: the installed morvane-cli.exe --version failed: $(cat "$work/err")"
-    elif [ "$(head -n 1 "$work/out")" != "morvane-cli $version" ]; then
+    elif [ "$(head -n 1 "$work/out" | sed 's/+dirty$//')" != "morvane-cli $version" ]; then
         fail "$label: the installed morvane-cli.exe --version printed [$(head -n 1 "$work/out")]"
     fi
 }

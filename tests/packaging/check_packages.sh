@@ -63,7 +63,8 @@ if [ -f "$deb" ]; then
 
     # The packed program and manual page themselves, unpacked aside.
     dpkg-deb -x "$deb" "$work/deb"
-    [ "$("$work/deb/usr/bin/morvane-cli" --version | head -n 1)" = "morvane-cli $version" ] ||
+    first=$("$work/deb/usr/bin/morvane-cli" --version | head -n 1)
+    [ "${first%+dirty}" = "morvane-cli $version" ] ||
         fail "deb: the program's --version is not $version"
     grep -q "MIT License" "$work/deb/usr/share/doc/morvane-cli/copyright" || fail "deb: copyright is not the licence"
     if command -v man >/dev/null; then
