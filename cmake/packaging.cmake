@@ -17,6 +17,13 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "https://morvane.example/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a file into an encoded .~mq container and back")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# The same package from the same sources, whenever and wherever it is made:
+# times from SOURCE_DATE_EPOCH (scripts/package.sh sets it), members in
+# name order, owners and modes that do not depend on the machine.
+find_package(Python3 COMPONENTS Interpreter)
+set(CPACK_MORVANE_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-normalize.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-normalize.cmake)
 
 if(WIN32)
   install(TARGETS morvane morvane-cli RUNTIME DESTINATION .)

@@ -9,7 +9,10 @@
 # virtual display for the Windows tests, GNU time, bc and openssl
 # (a reference row) for the benchmark, the tools that make and check the
 # release packages (dpkg-shlibdeps, unzip, man, and NSIS's makensis for the
-# Windows installers), and Python for the end-to-end drivers. When
+# Windows installers), faketime for the check that they can be made again at
+# another time (scripts/check-reproducible.sh; diffoscope, which explains a
+# difference, is optional), and Python for the end-to-end drivers and the
+# packages' normalization. When
 # everything is there already it only asks dpkg, so a second run costs
 # nothing.
 set -euo pipefail
@@ -20,7 +23,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xauth imagemagick xdotool
   time bc openssl
-  dpkg-dev unzip man-db nsis
+  dpkg-dev unzip man-db nsis faketime
   python3
 )
 
