@@ -81,8 +81,12 @@ row dd_plain
 row dd_fsync
 row encode_file
 row encode_sync
-difference() { awk -v a="${wall[$1]}" -v b="${wall[$2]}" 'BEGIN {printf "%.3f", a - b}'; }
-echo "the flush's cost (medians): --sync $(difference encode_sync encode_file) s," \
-    "dd conv=fsync $(difference dd_fsync dd_plain) s (target: no more than dd's)"
+# The flush's own cost: the time with it less the time without, from the
+# medians and from the best runs (the disk's own spells weigh on medians).
+difference() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a - b}'; }
+echo "the flush's cost, medians (best runs): --sync $(difference "${wall[encode_sync]}" "${wall[encode_file]}")" \
+    "($(difference "${best[encode_sync]}" "${best[encode_file]}")) s, dd conv=fsync" \
+    "$(difference "${wall[dd_fsync]}" "${wall[dd_plain]}") ($(difference "${best[dd_fsync]}" "${best[dd_plain]}")) s" \
+    "(target: no more than dd's)"
 echo "peak memory: decode_pipe $(peak decode_pipe), encode_stdout $(peak encode_stdout)," \
     "encode_spooled $(peak encode_spooled) (target 8 MiB)"
