@@ -4,7 +4,9 @@
 # cross-platform test uses the first of those Windows builds, then the Linux
 # tests under ASan+UBSan, the threaded ones under TSan and the fuzz corpus
 # replay of the libFuzzer build, each suite on every core (tests that need
-# the display alone say so). Meant to run on
+# the display alone say so), and last the check that the release packages
+# are made again byte for byte from a clone elsewhere (the quick form of
+# scripts/check-reproducible.sh). Meant to run on
 # a display, usually the virtual one ./test starts, with the builds' prefixes
 # made. Every suite runs; the exit status is non-zero when any failed.
 #
@@ -59,7 +61,13 @@ suite linux-asan
 suite linux-tsan setarch "$(uname -m)" -R
 suite fuzz
 
-echo "run-all-tests: suites run: Windows (${*:-none}), linux, linux-asan, linux-tsan, fuzz"
+echo "run-all-tests: the release packages made twice, here and in a clone elsewhere"
+if ! bash scripts/check-reproducible.sh --quick; then
+  summary+=("reproducible packages: FAILED: $(ls build/packages 2>/dev/null | tr '\n' ' ')")
+  status=1
+fi
+
+echo "run-all-tests: suites run: Windows (${*:-none}), linux, linux-asan, linux-tsan, fuzz, reproducible packages"
 for line in "${summary[@]}"; do echo "run-all-tests: $line"; done
 if ((status == 0)); then echo "run-all-tests: every suite passed"; fi
 exit "$status"
