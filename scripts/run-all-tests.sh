@@ -62,8 +62,9 @@ suite linux-tsan setarch "$(uname -m)" -R
 suite fuzz
 
 echo "run-all-tests: the release packages made twice, here and in a clone elsewhere"
-if ! bash scripts/check-reproducible.sh --quick; then
-  summary+=("reproducible packages: FAILED: $(ls build/packages 2>/dev/null | tr '\n' ' ')")
+if ! bash scripts/check-reproducible.sh --quick 2>&1 | tee build/reproducible.log; then
+  summary+=("reproducible packages: FAILED: $(sed -n 's/^check-reproducible: DIFFERENT: //p' build/reproducible.log |
+    tr '\n' ' ')")
   status=1
 fi
 
