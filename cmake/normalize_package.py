@@ -47,6 +47,7 @@ def normalize_staging(folder, when):
             os.chmod(path, plain_mode(os.path.isdir(path), os.stat(path).st_mode))
             if when is not None:
                 os.utime(path, (when, when))
+    os.chmod(folder, 0o755)
     if when is not None:
         os.utime(folder, (when, when))
 
