@@ -7,7 +7,9 @@
 # the whole unstripped program, depends on them too. The build tree's map
 # comes last: GCC takes the last one that matches.
 file(RELATIVE_PATH morvane_build_name ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
-if(morvane_build_name MATCHES "^\\.\\.")
+if(morvane_build_name STREQUAL "")
+  set(morvane_build_name .)
+elseif(morvane_build_name MATCHES "^\\.\\.")
   set(morvane_build_name build)
 endif()
 add_compile_options(
