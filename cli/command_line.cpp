@@ -11,7 +11,7 @@ namespace {
 
 enum class Option { Stdout, Output, Ext, Remove, Sync, Null, Json, Help, Version, Count };
 
-struct OptionSpec {
+struct OptionRule {
     Option option;
     const char* shortName;  // nullptr when there is none
     const char* longName;
@@ -20,7 +20,7 @@ struct OptionSpec {
 
 // Every option the tool knows. A value follows its option as the next
 // argument, or after '=' on a long name.
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {Option::Stdout, "-c", "--stdout", nullptr},   {Option::Output, "-o", "--output", "FILE"},
     {Option::Ext, nullptr, "--ext", ".EXT"},       {Option::Remove, nullptr, "--rm", nullptr},
     {Option::Sync, nullptr, "--sync", nullptr},    {Option::Null, "-0", "--null", nullptr},
@@ -47,15 +47,15 @@ bool IsOption(const std::string& argument) {
 }
 
 // The option `argument` names, and the value written after '=' in it.
-const OptionSpec* Find(const std::string& argument, std::string& inlineValue, bool& hasInlineValue) {
+const OptionRule* Find(const std::string& argument, std::string& inlineValue, bool& hasInlineValue) {
     const std::size_t equals = argument.find('=');
     hasInlineValue = argument.starts_with("--") && equals != std::string::npos;
     const std::string name = hasInlineValue ? argument.substr(0, equals) : argument;
-    for (const OptionSpec& spec : kOptions) {
-        if (name != spec.longName && (spec.shortName == nullptr || name != spec.shortName)) continue;
-        if (hasInlineValue && spec.value == nullptr) return nullptr;  // "--rm=x"
+    for (const OptionRule& rule : kOptions) {
+        if (name != rule.longName && (rule.shortName == nullptr || name != rule.shortName)) continue;
+        if (hasInlineValue && rule.value == nullptr) return nullptr;  // "--rm=x"
         if (hasInlineValue) inlineValue = argument.substr(equals + 1);
-        return &spec;
+        return &rule;
     }
     return nullptr;
 }
@@ -78,21 +78,21 @@ Scan ScanArguments(const std::vector<std::string>& arguments) {
         }
         std::string value;
         bool hasInlineValue = false;
-        const OptionSpec* spec = Find(argument, value, hasInlineValue);
-        if (spec == nullptr) {
+        const OptionRule* rule = Find(argument, value, hasInlineValue);
+        if (rule == nullptr) {
             note("unknown option '" + argument + "'");
             continue;
         }
         const std::string spelling = hasInlineValue ? argument.substr(0, argument.find('=')) : argument;
-        if (spec->value != nullptr && !hasInlineValue) {
+        if (rule->value != nullptr && !hasInlineValue) {
             if (at + 1 == arguments.size()) {
-                note("missing " + std::string(spec->value) + " after '" + spelling + "'");
+                note("missing " + std::string(rule->value) + " after '" + spelling + "'");
                 continue;
             }
             value = arguments[++at];
         }
-        Given& given = scan.options[static_cast<std::size_t>(spec->option)];
-        if (spec->value != nullptr && !given.spelling.empty()) note("option '" + spelling + "' given twice");
+        Given& given = scan.options[static_cast<std::size_t>(rule->option)];
+        if (rule->value != nullptr && !given.spelling.empty()) note("option '" + spelling + "' given twice");
         if (given.spelling.empty()) given = {spelling, value};
     }
     return scan;

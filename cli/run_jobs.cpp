@@ -21,7 +21,7 @@ JobOutput OutputOf(OutputMode mode) {
 }
 
 std::uint32_t RunOne(const CommandLine& command, const std::string& source, JobHost& host, Platform& platform) {
-    JobSpec job;
+    JobOrder job;
     job.kind = command.action == Action::Encode ? JobKind::Encode : JobKind::Decode;
     job.sourceIsStream = source == kStandardInputName;
     job.sourcePath = source;

@@ -45,7 +45,7 @@ enum class JobOutput {
 };
 
 // One job of the command-line tool, which has more ways than the dialog.
-struct JobSpec {
+struct JobOrder {
     JobKind kind = JobKind::Encode;
     // The source's path; ignored when `sourceIsStream`.
     std::string sourcePath;
@@ -72,7 +72,7 @@ struct JobSpec {
 std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder, JobHost& host,
                      Platform& platform);
 // The same for a job with a stream, an exact output, syncing or removal.
-std::uint32_t RunJob(const JobSpec& job, JobHost& host, Platform& platform);
+std::uint32_t RunJob(const JobOrder& job, JobHost& host, Platform& platform);
 
 // Thread entries: take a heap-allocated JobRequest, delete it, and return
 // RunJob's result (or kJobNoRequest, kJobNoHost). Only thread starters need

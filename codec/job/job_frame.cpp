@@ -184,7 +184,7 @@ std::string FolderOf(const std::string& path, Platform& platform) {
 // Creates the job's output: the standard output, or a new file under the
 // first free name in the folder, or under exactly the name given. Returns
 // null after it has shown the message that stops the job.
-std::unique_ptr<OutputFile> CreateJobOutput(const JobSpec& job, JobContext& context, File& source,
+std::unique_ptr<OutputFile> CreateJobOutput(const JobOrder& job, JobContext& context, File& source,
                                             std::optional<OutputNames>& names, std::string& outputPath) {
     JobHost& host = context.host;
     if (job.output == JobOutput::StandardOutput) {
@@ -213,7 +213,7 @@ std::unique_ptr<OutputFile> CreateJobOutput(const JobSpec& job, JobContext& cont
 // The work once the checks have passed: inspection, the output, the payload,
 // publication. Any error ends it with its message and no output left behind;
 // what already went to the standard output is said to stay there.
-std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source, const JobSpec& job) {
+std::uint32_t TransformSource(JobSteps& steps, JobContext& context, File& source, const JobOrder& job) {
     std::unique_ptr<OutputFile> output;
     std::optional<OutputNames> names;
     std::string outputPath;
@@ -343,7 +343,7 @@ struct HostRelease {
 // standard output, a stream is copied to a scratch file first, since its
 // length goes into the header before the payload. Null after the message
 // that stops the job (none for a stop).
-std::unique_ptr<File> OpenJobSource(const JobSpec& job, JobHost& host, Platform& platform, bool& stream) {
+std::unique_ptr<File> OpenJobSource(const JobOrder& job, JobHost& host, Platform& platform, bool& stream) {
     stream = false;
     if (!job.sourceIsStream) return platform.OpenSource(job.sourcePath);
     std::unique_ptr<File> input = platform.OpenStandardInput([&host] { return host.Cancelled(); });
@@ -361,7 +361,7 @@ std::unique_ptr<File> OpenJobSource(const JobSpec& job, JobHost& host, Platform&
     return std::move(spooled.file);
 }
 
-std::uint32_t RunChecksAndWork(const JobSpec& job, JobHost& host, Platform& platform) {
+std::uint32_t RunChecksAndWork(const JobOrder& job, JobHost& host, Platform& platform) {
     const std::string sourcePath = job.sourceIsStream ? kStandardInputText : job.sourcePath;
     bool stream = false;
     std::unique_ptr<File> source = OpenJobSource(job, host, platform, stream);
@@ -401,14 +401,14 @@ std::uint32_t RunChecksAndWork(const JobSpec& job, JobHost& host, Platform& plat
 
 std::uint32_t RunJob(JobKind kind, const std::string& sourcePath, const std::string& targetFolder, JobHost& host,
                      Platform& platform) {
-    JobSpec job;
+    JobOrder job;
     job.kind = kind;
     job.sourcePath = sourcePath;
     job.outputPath = targetFolder;
     return RunJob(job, host, platform);
 }
 
-std::uint32_t RunJob(const JobSpec& job, JobHost& host, Platform& platform) {
+std::uint32_t RunJob(const JobOrder& job, JobHost& host, Platform& platform) {
     if (!host.HasWindow()) return kJobNoHost;
     host.SetBusy(true);
     // The host gets its controls back on every path, exceptions included.

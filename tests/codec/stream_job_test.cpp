@@ -74,9 +74,7 @@ public:
     std::unique_ptr<OutputFile> OpenStandardOutput() override {
         return std::make_unique<MemoryOutputStream>(output, outputFailsAfter);
     }
-    bool SyncFolderOf(const std::string& path) override {
-        return !folderSyncFails && Target().SyncFolderOf(path);
-    }
+    bool SyncFolderOf(const std::string& path) override { return !folderSyncFails && Target().SyncFolderOf(path); }
     NameRemoval RemoveSource(const std::string& path, const FileStamp& stamp) override {
         return removal ? *removal : Target().RemoveSource(path, stamp);
     }
@@ -84,10 +82,10 @@ public:
 
 class StreamJobTest : public JobTest {
 protected:
-    std::uint32_t RunSpec(const JobSpec& job) { return RunJob(job, host, streams); }
+    std::uint32_t RunOrder(const JobOrder& job) { return RunJob(job, host, streams); }
 
-    JobSpec FromInput(JobKind kind, JobOutput output, const std::string& outputPath = {}) {
-        JobSpec job;
+    JobOrder FromInput(JobKind kind, JobOutput output, const std::string& outputPath = {}) {
+        JobOrder job;
         job.kind = kind;
         job.sourceIsStream = true;
         job.output = output;
@@ -111,23 +109,23 @@ protected:
 // in the header at the end; a stream onto a stream is spooled first.
 TEST_F(StreamJobTest, RoundTripsThroughTheStreams) {
     streams.input = original;
-    JobSpec job = FromInput(JobKind::Encode, JobOutput::ExactFile, out + "/named.~mq");
+    JobOrder job = FromInput(JobKind::Encode, JobOutput::ExactFile, out + "/named.~mq");
     job.streamExtension = ".tar";
-    ASSERT_EQ(RunSpec(job), kJobDone) << ::testing::PrintToString(host.Messages());
+    ASSERT_EQ(RunOrder(job), kJobDone) << ::testing::PrintToString(host.Messages());
     EXPECT_EQ(host.OutputPaths(), std::vector<std::string>{out + "/named.~mq"});
 
     // The file decodes as any container: its stored lengths are right.
     streams.input = ReadBytes(out + "/named.~mq");
-    ASSERT_EQ(RunSpec(FromInput(JobKind::Decode, JobOutput::StandardOutput)), kJobDone);
+    ASSERT_EQ(RunOrder(FromInput(JobKind::Decode, JobOutput::StandardOutput)), kJobDone);
     EXPECT_EQ(streams.output, original);
 
     streams.input = original;
     streams.output.clear();
-    ASSERT_EQ(RunSpec(FromInput(JobKind::Encode, JobOutput::StandardOutput)), kJobDone);
+    ASSERT_EQ(RunOrder(FromInput(JobKind::Encode, JobOutput::StandardOutput)), kJobDone);
     streams.input = streams.output;
     streams.output.clear();
-    JobSpec decode = FromInput(JobKind::Decode, JobOutput::ExactFile, out + "/back");
-    ASSERT_EQ(RunSpec(decode), kJobDone) << ::testing::PrintToString(host.Messages());
+    JobOrder decode = FromInput(JobKind::Decode, JobOutput::ExactFile, out + "/back");
+    ASSERT_EQ(RunOrder(decode), kJobDone) << ::testing::PrintToString(host.Messages());
     EXPECT_EQ(ReadBytes(out + "/back"), original);
     EXPECT_TRUE(host.Messages().empty());
 }
@@ -180,7 +178,7 @@ TEST_P(RefusedStreamTest, LeavesNoFileAndSaysWhy) {
     const Bytes container = ContainerOf(original);
     const auto before = ListNames(out);
     streams.input = c.input(original, container);
-    EXPECT_EQ(RunSpec(FromInput(c.kind, c.output, out + "/result")), kJobStopped);
+    EXPECT_EQ(RunOrder(FromInput(c.kind, c.output, out + "/result")), kJobStopped);
     EXPECT_EQ(host.Messages(), std::vector<std::string>{c.message});
     EXPECT_EQ(ListNames(out), before);
 }
@@ -191,22 +189,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, RefusedStreamTest, ::testing::ValuesIn(kRefusedS
 TEST_F(StreamJobTest, ExactNameIsNeverReplaced) {
     const std::string taken = out + "/taken";
     WriteBytes(taken, {1, 2, 3});
-    JobSpec job;
+    JobOrder job;
     job.sourcePath = MakeSource("a.bin", kMiB);
     job.output = JobOutput::ExactFile;
     job.outputPath = taken;
-    EXPECT_EQ(RunSpec(job), kJobStopped);
-    EXPECT_EQ(host.Messages(), std::vector<std::string>{"The file \"" + taken + "\" already exists: it is never replaced."});
+    EXPECT_EQ(RunOrder(job), kJobStopped);
+    EXPECT_EQ(host.Messages(),
+              std::vector<std::string>{"The file \"" + taken + "\" already exists: it is never replaced."});
     EXPECT_EQ(ReadBytes(taken), (Bytes{1, 2, 3}));
 }
 
 // A reader that went away: the job fails so that no other job writes there.
 TEST_F(StreamJobTest, FailedStandardOutputEndsTheJobAsSuch) {
-    JobSpec job;
+    JobOrder job;
     job.sourcePath = MakeSource("a.bin", 2 * kMiB);
     job.output = JobOutput::StandardOutput;
     streams.outputFailsAfter = kMiB;
-    EXPECT_EQ(RunSpec(job), kJobOutputStreamFailed);
+    EXPECT_EQ(RunOrder(job), kJobOutputStreamFailed);
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find("Broken pipe" + kNotTakenBack), std::string::npos) << host.Messages()[0];
 }
@@ -240,11 +239,11 @@ TEST_P(RemovalTest, RemovesTheSourceOnlyOnceItsOutputIsSafe) {
     streams.removal = c.forced;
     streams.folderSyncFails = c.folderSyncFails;
     if (c.cancelAt > 0) host.CancelAtPosition(c.cancelAt);
-    JobSpec job;
+    JobOrder job;
     job.sourcePath = MakeSource("a.bin", kMiB + 7);
     job.outputPath = out;
     job.removeSource = true;
-    EXPECT_EQ(RunSpec(job), c.result);
+    EXPECT_EQ(RunOrder(job), c.result);
     EXPECT_EQ(ListNames(in).size(), c.sourceStays ? 1u : 0u);
     EXPECT_EQ(ListNames(out), c.outputMade ? std::vector<std::string>{"a.~mq"} : std::vector<std::string>{});
     const std::size_t messages = c.message.empty() && !c.folderSyncFails ? 0 : 1;
